@@ -1,0 +1,133 @@
+#include "layout.h"
+#include "pictures.h"
+#include "tally.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+#include <string>
+
+using pellora::Rect;
+
+namespace {
+
+// The window as it measures at 96 dpi, in pixels (left, top, width, height).
+const std::map<std::string, Rect>& expectedControlPixels() {
+    static const std::map<std::string, Rect> px = {
+        {"Frame1", {8, 8, 137, 513}},     {"Command14", {16, 29, 27, 30}},
+        {"Command15", {86, 29, 27, 30}},  {"Command2", {16, 64, 27, 30}},
+        {"Command1", {16, 99, 27, 30}},   {"Command13", {16, 133, 27, 30}},
+        {"Command12", {16, 168, 27, 30}}, {"Command11", {16, 203, 27, 30}},
+        {"Command10", {16, 237, 27, 30}}, {"Command9", {16, 272, 27, 30}},
+        {"Command8", {16, 307, 27, 30}},  {"Command7", {16, 341, 27, 30}},
+        {"Command6", {16, 376, 27, 30}},  {"Command5", {16, 411, 27, 30}},
+        {"Command4", {16, 445, 27, 30}},  {"Command3", {16, 480, 27, 30}},
+        {"Command17", {72, 528, 65, 25}}, {"Check1", {16, 528, 49, 25}},
+    };
+    return px;
+}
+
+}  // namespace
+
+TEST(LayoutTable, ControlsLandOnTheDesignedPixelsAt96Dpi) {
+    const auto& expected = expectedControlPixels();
+    ASSERT_EQ(pellora::controlTable().size(), expected.size());
+    for (const auto& c : pellora::controlTable()) {
+        SCOPED_TRACE(c.name);
+        const auto it = expected.find(c.name);
+        ASSERT_NE(it, expected.end());
+        EXPECT_EQ(pellora::toPixels(c.twips, 96), it->second);
+    }
+    EXPECT_EQ(pellora::twipsToPixels(pellora::kClientWidthTwips, 96), 153);
+    EXPECT_EQ(pellora::twipsToPixels(pellora::kClientHeightTwips, 96), 561);
+    EXPECT_EQ(pellora::twipsToPixels(pellora::kDesignedLeftTwips, 96), 853);
+    EXPECT_EQ(pellora::twipsToPixels(pellora::kDesignedTopTwips, 96), 74);
+}
+
+TEST(LayoutTable, PictureCellsLandOnTheDesignedPixelsAt96Dpi) {
+    const int columns[4] = {120, 97, 74, 51};  // element 0 rightmost
+    const int rowTops[16] = {0, 99, 64, 480, 445, 411, 376, 341, 307, 272, 237, 203, 168, 133, 29, 29};
+    std::set<std::pair<int, int>> seen;
+    for (const auto& cell : pellora::pictureTable()) {
+        SCOPED_TRACE(pellora::cardPictureFile(cell.row, cell.element));
+        ASSERT_TRUE(cell.row >= 1 && cell.row <= 15);
+        ASSERT_LT(cell.element, pellora::picturesInRow(cell.row));
+        seen.insert({cell.row, cell.element});
+        const int left = cell.row == 14 ? 51 : cell.row == 15 ? 120 : columns[cell.element];
+        EXPECT_EQ(pellora::toPixels(cell.twips, 96), (Rect{left, rowTops[cell.row], 16, 30}));
+    }
+    EXPECT_EQ(seen.size(), 54u);
+    // The big joker stands 10 twips left of the spade column.
+    EXPECT_EQ(pellora::pictureTable()[52].twips.left + 10, pellora::pictureTable()[3].twips.left);
+}
+
+TEST(LayoutTable, EachPictureLinesUpWithItsButtonAndInsideTheGroupBox) {
+    const auto* frame = pellora::findControl("Frame1");
+    ASSERT_NE(frame, nullptr);
+    for (const auto& cell : pellora::pictureTable()) {
+        const auto* button = pellora::buttonForRow(cell.row);
+        ASSERT_NE(button, nullptr);
+        EXPECT_EQ(cell.twips.top, button->twips.top);
+        EXPECT_GT(cell.twips.left, button->twips.left + button->twips.width - 1) << "row " << cell.row;
+        EXPECT_GE(cell.twips.left, frame->twips.left);
+        EXPECT_LE(cell.twips.right(), frame->twips.right());
+        EXPECT_LE(cell.twips.bottom(), frame->twips.bottom());
+    }
+}
+
+TEST(LayoutTable, TabOrderAndFonts) {
+    // Tab order: Frame1, Command1..13, Command17, Command14, Command15, Check1.
+    const char* order[18] = {"Frame1",    "Command1",  "Command2",  "Command3",  "Command4",
+                             "Command5",  "Command6",  "Command7",  "Command8",  "Command9",
+                             "Command10", "Command11", "Command12", "Command13", "Command17",
+                             "Command14", "Command15", "Check1"};
+    for (int tab = 0; tab < 18; ++tab) {
+        const auto* c = pellora::findControl(order[tab]);
+        ASSERT_NE(c, nullptr) << order[tab];
+        EXPECT_EQ(c->tab, tab) << order[tab];
+    }
+    EXPECT_EQ(pellora::controlTable().front().kind, pellora::ControlKind::GroupBox)
+        << "the group box must be created first, beneath the buttons";
+
+    for (int row = 1; row <= 15; ++row) {
+        const auto* b = pellora::buttonForRow(row);
+        ASSERT_NE(b, nullptr);
+        EXPECT_EQ(std::string(b->name), "Command" + std::to_string(row));
+        EXPECT_EQ(std::string(b->caption), pellora::rankRows()[row - 1].caption);
+        EXPECT_EQ(b->font, row >= 14 ? pellora::FontRole::Joker : pellora::FontRole::Rank);
+    }
+    EXPECT_EQ(pellora::buttonForRow(16), nullptr);
+    EXPECT_STREQ(pellora::fontSpec(pellora::FontRole::Rank).face, "Arial");
+    EXPECT_EQ(pellora::fontSpec(pellora::FontRole::Rank).decipoints, 105);
+    EXPECT_STREQ(pellora::fontSpec(pellora::FontRole::Joker).face, "宋体");
+    EXPECT_EQ(pellora::fontSpec(pellora::FontRole::Joker).decipoints, 90);
+}
+
+TEST(LayoutTable, TwipsRoundToTheNearestPixelAtAnyDpi) {
+    EXPECT_EQ(pellora::twipsToPixels(400, 96), 27);   // 26.67
+    EXPECT_EQ(pellora::twipsToPixels(440, 96), 29);   // 29.33
+    EXPECT_EQ(pellora::twipsToPixels(15, 96), 1);
+    EXPECT_EQ(pellora::twipsToPixels(12, 120), 1);    // exactly 1.0
+    EXPECT_EQ(pellora::twipsToPixels(6, 120), 1);     // 0.5 rounds up
+    EXPECT_EQ(pellora::twipsToPixels(2295, 144), 230);  // 229.5
+    EXPECT_EQ(pellora::twipsToPixels(8415, 192), 1122);
+    EXPECT_EQ(pellora::twipsToPixels(0, 192), 0);
+}
+
+TEST(CardPictures, FilesAreNamedByRankAndSuit) {
+    EXPECT_EQ(pellora::cardPictureFile(1, 0), "A-diamond.png");
+    EXPECT_EQ(pellora::cardPictureFile(10, 1), "10-club.png");
+    EXPECT_EQ(pellora::cardPictureFile(12, 2), "Q-heart.png");
+    EXPECT_EQ(pellora::cardPictureFile(13, 3), "K-spade.png");
+    EXPECT_EQ(pellora::cardPictureFile(14, 0), "joker-big.png");
+    EXPECT_EQ(pellora::cardPictureFile(15, 0), "joker-small.png");
+    EXPECT_EQ(pellora::cardPictureFile(15, 1), "");
+    EXPECT_EQ(pellora::cardPictureFile(0, 0), "");
+    EXPECT_TRUE(pellora::isRedPicture(5, 0));
+    EXPECT_FALSE(pellora::isRedPicture(5, 1));
+    EXPECT_TRUE(pellora::isRedPicture(5, 2));
+    EXPECT_FALSE(pellora::isRedPicture(5, 3));
+    EXPECT_TRUE(pellora::isRedPicture(14, 0));
+    EXPECT_FALSE(pellora::isRedPicture(15, 0));
+}

@@ -1,0 +1,105 @@
+#include "layout.h"
+
+#include <cstring>
+
+namespace pellora {
+
+namespace {
+
+constexpr int kButtonWidth = 400;
+constexpr int kButtonHeight = 450;
+constexpr int kCellWidth = 240;
+constexpr int kCellHeight = 450;
+
+// Tops of the rank lines in the client area, by row 1..13.
+constexpr std::array<int, 13> kRankTops = {1480, 960,  7200, 6680, 6160, 5640, 5120,
+                                           4600, 4080, 3560, 3040, 2520, 2000};
+constexpr int kJokerTop = 440;
+// Picture columns in the client area, by element 0..3 (0 rightmost).
+constexpr std::array<int, 4> kColumns = {1800, 1456, 1113, 770};
+constexpr int kBigJokerLeft = 760;
+constexpr int kSmallJokerLeft = 1800;
+
+constexpr int rankTop(int row) { return kRankTops[static_cast<std::size_t>(row - 1)]; }
+
+}  // namespace
+
+const FontSpec& fontSpec(FontRole role) {
+    static const FontSpec kDefault{nullptr, 0, 0};
+    static const FontSpec kRank{"Arial", 105, 700};
+    static const FontSpec kJoker{"宋体", 90, 700};
+    switch (role) {
+        case FontRole::Rank: return kRank;
+        case FontRole::Joker: return kJoker;
+        case FontRole::Default: break;
+    }
+    return kDefault;
+}
+
+const std::array<ControlSpec, kControlCount>& controlTable() {
+    using K = ControlKind;
+    using F = FontRole;
+    auto button = [](const char* name, const char* caption, int left, int top, F font, int tab, int row) {
+        return ControlSpec{name, K::PushButton, caption, {left, top, kButtonWidth, kButtonHeight}, font, tab, row};
+    };
+    static const std::array<ControlSpec, kControlCount> table = {{
+        {"Frame1", K::GroupBox, "剩牌", {120, 120, 2055, 7695}, F::Default, 0, 0},
+        button("Command14", "大王", 240, kJokerTop, F::Joker, 15, 14),
+        button("Command15", "小王", 1290, kJokerTop, F::Joker, 16, 15),
+        button("Command2", "2", 240, rankTop(2), F::Rank, 2, 2),
+        button("Command1", "A", 240, rankTop(1), F::Rank, 1, 1),
+        button("Command13", "K", 240, rankTop(13), F::Rank, 13, 13),
+        button("Command12", "Q", 240, rankTop(12), F::Rank, 12, 12),
+        button("Command11", "J", 240, rankTop(11), F::Rank, 11, 11),
+        button("Command10", "10", 240, rankTop(10), F::Rank, 10, 10),
+        button("Command9", "9", 240, rankTop(9), F::Rank, 9, 9),
+        button("Command8", "8", 240, rankTop(8), F::Rank, 8, 8),
+        button("Command7", "7", 240, rankTop(7), F::Rank, 7, 7),
+        button("Command6", "6", 240, rankTop(6), F::Rank, 6, 6),
+        button("Command5", "5", 240, rankTop(5), F::Rank, 5, 5),
+        button("Command4", "4", 240, rankTop(4), F::Rank, 4, 4),
+        button("Command3", "3", 240, rankTop(3), F::Rank, 3, 3),
+        {"Command17", K::PushButton, "从新开始", {1080, 7920, 975, 375}, F::Default, 14, 0},
+        {"Check1", K::CheckBox, "置顶", {240, 7920, 735, 375}, F::Default, 17, 0},
+    }};
+    return table;
+}
+
+const std::array<PictureCell, kPictureCount>& pictureTable() {
+    static const std::array<PictureCell, kPictureCount> table = [] {
+        std::array<PictureCell, kPictureCount> t{};
+        std::size_t n = 0;
+        for (int row = 1; row <= 13; ++row)
+            for (int element = 0; element < 4; ++element)
+                t[n++] = {row, element,
+                          {kColumns[static_cast<std::size_t>(element)], rankTop(row), kCellWidth, kCellHeight}};
+        t[n++] = {14, 0, {kBigJokerLeft, kJokerTop, kCellWidth, kCellHeight}};
+        t[n++] = {15, 0, {kSmallJokerLeft, kJokerTop, kCellWidth, kCellHeight}};
+        return t;
+    }();
+    return table;
+}
+
+const ControlSpec* findControl(const char* name) {
+    for (const auto& c : controlTable())
+        if (std::strcmp(c.name, name) == 0) return &c;
+    return nullptr;
+}
+
+const ControlSpec* buttonForRow(int row) {
+    for (const auto& c : controlTable())
+        if (c.row != 0 && c.row == row) return &c;
+    return nullptr;
+}
+
+int twipsToPixels(int twips, int dpi) {
+    const long long scaled = static_cast<long long>(twips) * dpi;
+    return static_cast<int>(scaled >= 0 ? (scaled + 720) / 1440 : -((-scaled + 720) / 1440));
+}
+
+Rect toPixels(const Rect& t, int dpi) {
+    return {twipsToPixels(t.left, dpi), twipsToPixels(t.top, dpi), twipsToPixels(t.width, dpi),
+            twipsToPixels(t.height, dpi)};
+}
+
+}  // namespace pellora

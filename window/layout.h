@@ -1,0 +1,77 @@
+// What the window is, whatever the platform: every control and every picture
+// cell, in twips (1/1440 inch), exactly once. Front ends loop over these tables.
+#pragma once
+
+#include <array>
+
+namespace pellora {
+
+struct Rect {
+    int left;
+    int top;
+    int width;
+    int height;
+
+    int right() const { return left + width; }
+    int bottom() const { return top + height; }
+    friend bool operator==(const Rect& a, const Rect& b) {
+        return a.left == b.left && a.top == b.top && a.width == b.width && a.height == b.height;
+    }
+    friend bool operator!=(const Rect& a, const Rect& b) { return !(a == b); }
+};
+
+enum class ControlKind { GroupBox, PushButton, CheckBox };
+
+// Which font a control uses. Default is the platform's own dialog font.
+enum class FontRole { Default, Rank, Joker };
+
+struct FontSpec {
+    const char* face;  // UTF-8
+    int decipoints;    // 105 = 10.5 pt
+    int weight;        // 700 = bold
+};
+
+const FontSpec& fontSpec(FontRole role);  // Default has no face: nullptr, 0, 0
+
+struct ControlSpec {
+    const char* name;     // Frame1, Command1 ... Command17, Check1
+    ControlKind kind;
+    const char* caption;  // UTF-8
+    Rect twips;           // in the window's client area
+    FontRole font;
+    int tab;              // place in the tab order, 0 = first
+    int row;              // tally row 1..15 for a rank or joker button, else 0
+};
+
+// A card picture's cell: the 14 x 28 px art drawn one pixel inside a frame line.
+struct PictureCell {
+    int row;      // 1..15, the picture group Image<row>
+    int element;  // 0..3 (0 for a joker)
+    Rect twips;   // in the window's client area
+};
+
+constexpr int kClientWidthTwips = 2295;
+constexpr int kClientHeightTwips = 8415;
+// Where the client area opens on the screen, when it fits there.
+constexpr int kDesignedLeftTwips = 12795;
+constexpr int kDesignedTopTwips = 1110;
+// Picture cells are placed from the group box's top-left corner.
+constexpr int kFrameLeftTwips = 120;
+constexpr int kFrameTopTwips = 120;
+
+constexpr int kControlCount = 18;
+constexpr int kPictureCount = 54;
+
+const std::array<ControlSpec, kControlCount>& controlTable();   // in creation (z) order
+const std::array<PictureCell, kPictureCount>& pictureTable();   // rows 1..15, elements 0..3
+
+// nullptr when there is no such control.
+const ControlSpec* findControl(const char* name);
+const ControlSpec* buttonForRow(int row);
+
+// twips * dpi / 1440, rounded to the nearest pixel (halves away from zero).
+int twipsToPixels(int twips, int dpi);
+// Left, top, width and height each converted on their own.
+Rect toPixels(const Rect& twips, int dpi);
+
+}  // namespace pellora
