@@ -1,5 +1,6 @@
 #include "layout.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace pellora {
@@ -80,16 +81,19 @@ const std::array<PictureCell, kPictureCount>& pictureTable() {
     return table;
 }
 
+template <typename Match>
+const ControlSpec* findControlIf(Match match) {
+    const auto& table = controlTable();
+    const auto it = std::find_if(table.begin(), table.end(), match);
+    return it == table.end() ? nullptr : &*it;
+}
+
 const ControlSpec* findControl(const char* name) {
-    for (const auto& c : controlTable())
-        if (std::strcmp(c.name, name) == 0) return &c;
-    return nullptr;
+    return findControlIf([name](const ControlSpec& c) { return std::strcmp(c.name, name) == 0; });
 }
 
 const ControlSpec* buttonForRow(int row) {
-    for (const auto& c : controlTable())
-        if (c.row != 0 && c.row == row) return &c;
-    return nullptr;
+    return findControlIf([row](const ControlSpec& c) { return c.row != 0 && c.row == row; });
 }
 
 int twipsToPixels(int twips, int dpi) {
