@@ -1,0 +1,51 @@
+// Drawing the card pictures and the icon images.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+typedef struct _cairo_font_face cairo_font_face_t;
+
+namespace cardart {
+
+constexpr int kCardWidth = 14;
+constexpr int kCardHeight = 28;
+
+// Pixels as 0xAARRGGBB, unpremultiplied, row by row from the top.
+struct Image {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint32_t> pixels;
+};
+
+// The one face every index is drawn in. Pinned to a file so that the output
+// does not depend on what fontconfig would pick on a given machine.
+class Font {
+public:
+    static constexpr const char* kPath = "/usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf";
+    static constexpr const char* kPackage = "fonts-dejavu-core";
+
+    Font();  // throws std::runtime_error when the file is missing or unreadable
+    ~Font();
+    Font(const Font&) = delete;
+    Font& operator=(const Font&) = delete;
+
+    cairo_font_face_t* face() const { return face_; }
+    cairo_font_face_t* hintedFace() const { return hinted_; }
+
+private:
+    struct FreeType;
+    std::unique_ptr<FreeType> ft_;
+    cairo_font_face_t* face_ = nullptr;
+    cairo_font_face_t* hinted_ = nullptr;
+};
+
+// Row 1..15, element 0..3 (0 for a joker): 14 x 28, opaque.
+Image drawCard(const Font& font, int row, int element);
+
+// The card-stack icon at `size` x `size`, transparent background.
+Image drawIcon(const Font& font, int size);
+
+}  // namespace cardart
