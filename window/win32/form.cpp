@@ -1,0 +1,338 @@
+#include "form.h"
+
+#include "control_ids.h"
+#include "card_picture.h"
+#include "placement.h"
+#include "resource_ids.h"
+#include "test_query.h"
+#include "text.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+namespace pellora {
+
+namespace {
+
+constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+
+std::size_t slot(int row, int element) { return static_cast<std::size_t>((row - 1) * 4 + element); }
+
+int controlId(const ControlSpec& spec) {
+    if (spec.row != 0) return IDC_COMMAND_BASE + spec.row;
+    if (std::strcmp(spec.name, "Command17") == 0) return IDC_COMMAND17;
+    if (std::strcmp(spec.name, "Check1") == 0) return IDC_CHECK1;
+    return IDC_FRAME1;
+}
+
+bool isRankButton(int id) { return id >= IDC_COMMAND1 && id <= IDC_COMMAND15; }
+
+DWORD controlStyle(ControlKind kind) {
+    // Everything overlaps the group box, so every control clips its siblings.
+    const DWORD common = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
+    switch (kind) {
+        case ControlKind::GroupBox: return common | BS_GROUPBOX;
+        case ControlKind::PushButton: return common | WS_TABSTOP | BS_PUSHBUTTON;
+        case ControlKind::CheckBox: return common | WS_TABSTOP | BS_AUTOCHECKBOX;
+    }
+    return common;
+}
+
+int lastError() { return static_cast<int>(GetLastError()); }
+
+int iconWidth(HICON icon) {
+    ICONINFO info;
+    if (!icon || !GetIconInfo(icon, &info)) return 0;
+    BITMAP bitmap{};
+    GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof(bitmap), &bitmap);
+    if (info.hbmColor) DeleteObject(info.hbmColor);
+    if (info.hbmMask) DeleteObject(info.hbmMask);
+    return bitmap.bmWidth;
+}
+
+}  // namespace
+
+Form::Form(HINSTANCE instance, const CardArt& art) : instance_(instance), art_(art) {}
+
+Form::~Form() {
+    if (hwnd_) DestroyWindow(hwnd_);
+    for (HFONT font : {defaultFont_, rankFont_, jokerFont_})
+        if (font) DeleteObject(font);
+    for (HICON icon : {bigIcon_, smallIcon_})
+        if (icon) DestroyIcon(icon);
+}
+
+bool Form::registerClass(HINSTANCE instance) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = windowProc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = kFormClass;
+    return RegisterClassExW(&wc) != 0;
+}
+
+bool Form::create() {
+    // Not dpi-aware: this is the dpi Windows lets the program lay itself out for.
+    HDC screen = GetDC(nullptr);
+    dpi_ = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+
+    const int clientLeft = twipsToPixels(kDesignedLeftTwips, dpi_);
+    const int clientTop = twipsToPixels(kDesignedTopTwips, dpi_);
+    RECT frame{clientLeft, clientTop, clientLeft + twipsToPixels(kClientWidthTwips, dpi_),
+               clientTop + twipsToPixels(kClientHeightTwips, dpi_)};
+    AdjustWindowRectEx(&frame, kFormStyle, FALSE, 0);
+
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    GetMonitorInfoW(MonitorFromPoint(POINT{clientLeft, clientTop}, MONITOR_DEFAULTTONEAREST), &monitor);
+    const RECT& work = monitor.rcWork;
+    const Rect placed = fitIntoWorkArea({frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top},
+                                        {work.left, work.top, work.right - work.left, work.bottom - work.top});
+
+    HWND hwnd = CreateWindowExW(0, kFormClass, L"Pellora", kFormStyle, placed.left, placed.top, placed.width,
+                                placed.height, nullptr, nullptr, instance_, this);
+    if (!hwnd) {
+        if (error_.empty()) error_ = L"the main window could not be created (error " + std::to_wstring(lastError()) + L")";
+        hwnd_ = nullptr;
+        return false;
+    }
+    built_ = true;
+    return true;
+}
+
+void Form::show(int showCommand) {
+    ShowWindow(hwnd_, showCommand);
+    UpdateWindow(hwnd_);
+}
+
+LRESULT CALLBACK Form::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* form = static_cast<Form*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        form->hwnd_ = hwnd;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+    }
+    auto* form = reinterpret_cast<Form*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!form) return DefWindowProcW(hwnd, message, wParam, lParam);
+    const LRESULT result = form->handleMessage(message, wParam, lParam);
+    if (message == WM_NCDESTROY) form->hwnd_ = nullptr;
+    return result;
+}
+
+LRESULT Form::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    static const UINT testQuery = RegisterWindowMessageW(PELLORA_TEST_QUERY_MESSAGE);
+    if (message == testQuery && testQuery != 0) return OnTestQuery(wParam, lParam);
+
+    switch (message) {
+        case WM_CREATE: return OnCreate() ? 0 : -1;
+        case WM_ACTIVATE: OnActivate(LOWORD(wParam) != WA_INACTIVE); return 0;
+        case WM_COMMAND: OnCommand(LOWORD(wParam), HIWORD(wParam)); return 0;
+        case WM_DESTROY: OnDestroy(); return 0;
+    }
+    return DefWindowProcW(hwnd_, message, wParam, lParam);
+}
+
+LRESULT CALLBACK Form::buttonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR subclassId,
+                                  DWORD_PTR refData) {
+    auto* form = reinterpret_cast<Form*>(refData);
+    return form->handleButtonMessage(hwnd, static_cast<int>(subclassId), message, wParam, lParam);
+}
+
+LRESULT Form::handleButtonMessage(HWND button, int id, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        // A quick second press arrives as a double-click: it still counts.
+        case WM_RBUTTONDOWN:
+        case WM_RBUTTONDBLCLK: if (isRankButton(id)) { OnRankButtonRightPress(id - IDC_COMMAND_BASE); return 0; } break;
+        case WM_SETFOCUS: OnButtonFocus(button, true); break;
+        case WM_KILLFOCUS: OnButtonFocus(button, false); break;
+        case WM_NCDESTROY: RemoveWindowSubclass(button, buttonProc, static_cast<UINT_PTR>(id)); break;
+    }
+    return DefSubclassProc(button, message, wParam, lParam);
+}
+
+bool Form::OnCreate() {
+    const int big = GetSystemMetrics(SM_CXICON);
+    const int small = GetSystemMetrics(SM_CXSMICON);
+    bigIcon_ = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_PELLORA), IMAGE_ICON, big, big, 0));
+    smallIcon_ = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_PELLORA), IMAGE_ICON, small, small, 0));
+    if (!bigIcon_ || !smallIcon_)
+        return fail(L"the window icon (icon group " + std::to_wstring(IDI_PELLORA) + L") could not be loaded (error " +
+                    std::to_wstring(lastError()) + L")");
+    SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
+    SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
+
+    if (!createFonts() || !createControls() || !createPictures()) return false;
+    stackInTabOrder();
+    lastFocus_ = control(IDC_COMMAND1);
+    return true;
+}
+
+void Form::OnActivate(bool active) {
+    // As a dialog does: the focus leaves with the window and comes back with it.
+    if (!active) {
+        HWND focus = GetFocus();
+        if (focus && IsChild(hwnd_, focus)) lastFocus_ = focus;
+        return;
+    }
+    if (lastFocus_) SetFocus(lastFocus_);
+}
+
+void Form::OnCommand(int id, int notifyCode) {
+    // Enter in IsDialogMessage sends IDOK/IDCANCEL when no button has the focus: nothing to do.
+    if (notifyCode != BN_CLICKED) return;
+    if (isRankButton(id)) OnRankButtonClick(id - IDC_COMMAND_BASE);
+    else if (id == IDC_COMMAND17) OnResetClick();
+    else if (id == IDC_CHECK1) OnStayOnTopClick();
+}
+
+void Form::OnDestroy() {
+    // Closing, by whatever means, ends the program; nothing is asked or kept.
+    if (built_) PostQuitMessage(0);
+}
+
+void Form::OnRankButtonClick(int row) {
+    if (const auto assignment = tally_.play(row)) apply(*assignment);
+}
+
+void Form::OnRankButtonRightPress(int row) {
+    if (const auto assignment = tally_.undo(row)) apply(*assignment);
+}
+
+void Form::OnResetClick() {
+    for (const Assignment& assignment : tally_.reset()) apply(assignment);
+}
+
+void Form::OnStayOnTopClick() {
+    const LRESULT value = SendMessageW(control(IDC_CHECK1), BM_GETCHECK, 0, 0);
+    SetWindowPos(hwnd_, value == BST_CHECKED ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+}
+
+void Form::OnButtonFocus(HWND button, bool focused) {
+    // The focused push button is the default one, so Enter clicks it as in a dialog.
+    SendMessageW(button, BM_SETSTYLE, focused ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+}
+
+LRESULT Form::OnTestQuery(WPARAM wParam, LPARAM lParam) {
+    const int argument = static_cast<int>(wParam);
+    LOGFONTW font{};
+    auto readFont = [&] {
+        HWND target = control(argument);
+        auto hfont = target ? reinterpret_cast<HFONT>(SendMessageW(target, WM_GETFONT, 0, 0)) : nullptr;
+        return hfont && GetObjectW(hfont, sizeof(font), &font) != 0;
+    };
+    switch (lParam) {
+        case kQueryFontHeight: return readFont() ? font.lfHeight : 0;
+        case kQueryFontWeight: return readFont() ? font.lfWeight : 0;
+        case kQueryFontFaceAtom: return readFont() ? GlobalAddAtomW(font.lfFaceName) : 0;
+        case kQueryRowPlayed: return isValidRow(argument) ? tally_.played(argument) : -1;
+        case kQueryBigIconSize: return iconWidth(reinterpret_cast<HICON>(SendMessageW(hwnd_, WM_GETICON, ICON_BIG, 0)));
+        case kQuerySmallIconSize: return iconWidth(reinterpret_cast<HICON>(SendMessageW(hwnd_, WM_GETICON, ICON_SMALL, 0)));
+        case kQueryDpi: return dpi_;
+    }
+    return 0;
+}
+
+bool Form::createFonts() {
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof(metrics);
+    if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0)) {
+        // Windows before Vista knows the structure without its last field.
+        metrics.cbSize = sizeof(metrics) - sizeof(metrics.iPaddedBorderWidth);
+        if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0))
+            return fail(L"the system's dialog font could not be read (error " + std::to_wstring(lastError()) + L")");
+    }
+    defaultFont_ = CreateFontIndirectW(&metrics.lfMessageFont);
+
+    auto makeFont = [this](FontRole role) {
+        const FontSpec& spec = fontSpec(role);
+        LOGFONTW font{};
+        font.lfHeight = -MulDiv(spec.decipoints, dpi_, 720);
+        font.lfWeight = spec.weight;
+        font.lfCharSet = DEFAULT_CHARSET;
+        const std::wstring face = widen(spec.face);
+        face.copy(font.lfFaceName, LF_FACESIZE - 1);
+        return CreateFontIndirectW(&font);
+    };
+    rankFont_ = makeFont(FontRole::Rank);
+    jokerFont_ = makeFont(FontRole::Joker);
+    if (!defaultFont_ || !rankFont_ || !jokerFont_) return fail(L"the fonts of the buttons could not be created");
+    return true;
+}
+
+HFONT Form::fontFor(FontRole role) const {
+    switch (role) {
+        case FontRole::Rank: return rankFont_;
+        case FontRole::Joker: return jokerFont_;
+        case FontRole::Default: break;
+    }
+    return defaultFont_;
+}
+
+bool Form::createControls() {
+    for (std::size_t i = 0; i < controlTable().size(); ++i) {
+        const ControlSpec& spec = controlTable()[i];
+        const Rect px = toPixels(spec.twips, dpi_);
+        const int id = controlId(spec);
+        const std::wstring caption = widen(spec.caption);
+        HWND hwnd = CreateWindowExW(0, WC_BUTTONW, caption.c_str(), controlStyle(spec.kind), px.left, px.top, px.width,
+                                    px.height, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_,
+                                    nullptr);
+        if (!hwnd)
+            return fail(L"the control " + widen(spec.name) + L" (\"" + caption + L"\") could not be created (error " +
+                        std::to_wstring(lastError()) + L")");
+        controls_[i] = hwnd;
+        SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(spec.font)), FALSE);
+        if (spec.kind == ControlKind::PushButton &&
+            !SetWindowSubclass(hwnd, buttonProc, static_cast<UINT_PTR>(id), reinterpret_cast<DWORD_PTR>(this)))
+            return fail(L"the control " + widen(spec.name) + L" could not be hooked up to the mouse");
+    }
+    return true;
+}
+
+bool Form::createPictures() {
+    for (const PictureCell& cell : pictureTable()) {
+        const Rect px = toPixels(cell.twips, dpi_);
+        const RECT rect{px.left, px.top, px.right(), px.bottom()};
+        HWND picture = createCardPicture(hwnd_, IDC_PICTURE(cell.row, cell.element), rect,
+                                         art_.bitmap(cell.row, cell.element), instance_);
+        if (!picture)
+            return fail(L"the picture Image" + std::to_wstring(cell.row) + L"(" + std::to_wstring(cell.element) +
+                        L") could not be created (error " + std::to_wstring(lastError()) + L")");
+        pictures_[slot(cell.row, cell.element)] = picture;
+    }
+    return true;
+}
+
+void Form::stackInTabOrder() {
+    // IsDialogMessage tabs in z-order, so stack the controls by their tab
+    // place; the group box goes underneath everything it surrounds.
+    std::vector<std::size_t> order;
+    for (std::size_t i = 0; i < controlTable().size(); ++i)
+        if (controlTable()[i].kind != ControlKind::GroupBox) order.push_back(i);
+    std::sort(order.begin(), order.end(),
+              [](std::size_t a, std::size_t b) { return controlTable()[a].tab < controlTable()[b].tab; });
+    HWND after = HWND_TOP;
+    for (std::size_t i : order) {
+        SetWindowPos(controls_[i], after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        after = controls_[i];
+    }
+    SetWindowPos(control(IDC_FRAME1), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void Form::apply(const Assignment& assignment) {
+    if (assignment.element < 0 || assignment.element >= picturesInRow(assignment.row)) return;
+    HWND picture = pictures_[slot(assignment.row, assignment.element)];
+    ShowWindow(picture, assignment.state == Visibility::Visible ? SW_SHOWNA : SW_HIDE);
+}
+
+bool Form::fail(const std::wstring& what) {
+    error_ = what;
+    return false;
+}
+
+}  // namespace pellora

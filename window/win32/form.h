@@ -1,0 +1,79 @@
+// form1, Pellora's one window: the rank buttons, the card pictures, the reset
+// button and the always-on-top box, wired to the card tally.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <string>
+
+#include "card_art.h"
+#include "layout.h"
+#include "tally.h"
+
+namespace pellora {
+
+constexpr const wchar_t* kFormClass = L"PelloraForm";
+
+class Form {
+public:
+    Form(HINSTANCE instance, const CardArt& art);
+    ~Form();
+    Form(const Form&) = delete;
+    Form& operator=(const Form&) = delete;
+
+    static bool registerClass(HINSTANCE instance);
+
+    // Builds the window and all its controls, still hidden. On failure nothing
+    // is left on the screen and error() names what failed.
+    bool create();
+    void show(int showCommand);
+    HWND hwnd() const { return hwnd_; }
+    const std::wstring& error() const { return error_; }
+
+private:
+    static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK buttonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                       UINT_PTR subclassId, DWORD_PTR refData);
+
+    LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT handleButtonMessage(HWND button, int id, UINT message, WPARAM wParam, LPARAM lParam);
+
+    bool OnCreate();
+    void OnActivate(bool active);
+    void OnCommand(int id, int notifyCode);
+    void OnDestroy();
+    LRESULT OnTestQuery(WPARAM wParam, LPARAM lParam);
+    void OnRankButtonClick(int row);
+    void OnRankButtonRightPress(int row);
+    void OnResetClick();
+    void OnStayOnTopClick();
+    void OnButtonFocus(HWND button, bool focused);
+
+    bool createFonts();
+    bool createControls();
+    bool createPictures();
+    void stackInTabOrder();
+    void apply(const Assignment& assignment);
+    HFONT fontFor(FontRole role) const;
+    HWND control(int id) const { return GetDlgItem(hwnd_, id); }
+    bool fail(const std::wstring& what);
+
+    HINSTANCE instance_;
+    const CardArt& art_;
+    HWND hwnd_ = nullptr;
+    bool built_ = false;  // until then, destroying the window is a failed start, not a close
+    int dpi_ = 96;
+    Tally tally_;
+    HFONT defaultFont_ = nullptr;
+    HFONT rankFont_ = nullptr;
+    HFONT jokerFont_ = nullptr;
+    HICON bigIcon_ = nullptr;
+    HICON smallIcon_ = nullptr;
+    std::array<HWND, kControlCount> controls_{};  // in controlTable() order
+    std::array<HWND, 15 * 4> pictures_{};         // by (row - 1) * 4 + element
+    HWND lastFocus_ = nullptr;
+    std::wstring error_;
+};
+
+}  // namespace pellora

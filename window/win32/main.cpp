@@ -1,0 +1,51 @@
+// Pellora.exe: start-up, the message loop, and the one report of a failed start.
+#include <windows.h>
+
+#include <commctrl.h>
+#include <objbase.h>
+
+#include <string>
+
+#include "card_art.h"
+#include "card_picture.h"
+#include "form.h"
+#include "version.h"
+
+namespace {
+
+int reportStartFailure(const std::wstring& what) {
+    const std::wstring text = L"Pellora could not start: " + what + L".";
+    MessageBoxW(nullptr, text.c_str(), L"" PELLORA_PRODUCT_NAME, MB_OK | MB_ICONERROR);
+    return 1;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
+    // Visual styles (with the manifest) must be on before any control exists.
+    InitCommonControls();
+
+    pellora::CardArt art;
+    std::wstring error;
+    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    const bool decoded = SUCCEEDED(com) && art.load(instance, error);
+    if (SUCCEEDED(com)) CoUninitialize();  // WIC is needed only to decode, once
+    if (FAILED(com)) return reportStartFailure(L"COM, which decodes the card pictures, could not start");
+    if (!decoded) return reportStartFailure(error);
+
+    if (!pellora::registerCardPictureClass(instance) || !pellora::Form::registerClass(instance))
+        return reportStartFailure(L"the window classes could not be registered (error " +
+                                  std::to_wstring(GetLastError()) + L")");
+
+    pellora::Form form(instance, art);
+    if (!form.create()) return reportStartFailure(form.error());
+    form.show(showCommand);
+
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (IsDialogMessageW(form.hwnd(), &message)) continue;
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return static_cast<int>(message.wParam);
+}
