@@ -7,6 +7,7 @@
 #include <vector>
 
 typedef struct _cairo_font_face cairo_font_face_t;
+typedef struct FT_FaceRec_* FT_Face;
 
 namespace cardart {
 
@@ -32,14 +33,13 @@ public:
     Font(const Font&) = delete;
     Font& operator=(const Font&) = delete;
 
-    cairo_font_face_t* face() const { return face_; }
-    cairo_font_face_t* hintedFace() const { return hinted_; }
+    cairo_font_face_t* face() const { return face_; }  // unhinted outlines, for scaled drawing
+    FT_Face ftFace() const;                             // for hinted glyph bitmaps
 
 private:
     struct FreeType;
     std::unique_ptr<FreeType> ft_;
     cairo_font_face_t* face_ = nullptr;
-    cairo_font_face_t* hinted_ = nullptr;
 };
 
 // Row 1..15, element 0..3 (0 for a joker): 14 x 28, opaque.

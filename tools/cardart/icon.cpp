@@ -98,15 +98,15 @@ Image drawIcon(const Font& font, int size) {
 
     // The front card stands upright on whole pixels; the two behind it turn
     // about a point below its foot.
-    const double cw = 26, ch = 36, radius = size <= 16 ? 2.5 : 3;
-    const double fx = std::round(19 * s) / s + px / 2, fy = std::round(8 * s) / s + px / 2;
-    const double pivotX = fx + cw / 2, pivotY = fy + ch + 6;
-    const double turns[] = {-0.50, -0.25};
+    const double cw = 24, ch = 35, drop = 10, radius = size <= 16 ? 2.5 : 3;
+    const double fx = std::round(20 * s) / s + px / 2, fy = std::round(5 * s) / s + px / 2;
+    const double pivotX = fx + cw / 2, pivotY = fy + ch + drop;
+    const double turns[] = {-0.36, -0.18};
     for (int i = 0; i < 2; ++i) {
         cairo_save(cr);
         cairo_translate(cr, pivotX, pivotY);
         cairo_rotate(cr, turns[i]);
-        cairo_translate(cr, -cw / 2, -(ch + 6));
+        cairo_translate(cr, -cw / 2, -(ch + drop));
         blankCard(cr, cw, ch, radius, px, 0.10 - 0.04 * i);
         cairo_restore(cr);
     }
@@ -115,11 +115,11 @@ Image drawIcon(const Font& font, int size) {
     cairo_translate(cr, fx, fy);
     blankCard(cr, cw, ch, radius, px, 0.02);
     cairo_set_source_rgb(cr, 1, 0, 0);
-    const double bigW = size <= 16 ? 17 : 14, bigH = size <= 16 ? 24 : 20;
+    const double bigW = size <= 24 ? 17 : 14, bigH = size <= 24 ? 24 : 20;
     diamond(cr, cw / 2, ch / 2, bigW, bigH);
     cairo_fill(cr);
-    if (size > 16) {
-        const double h = size <= 24 ? 12 : 10;
+    if (size > 24) {  // below this the corners would only blur the big diamond
+        const double h = 10;
         cornerIndex(cr, font, 2.5, 2.5, h);
         cairo_save(cr);
         cairo_translate(cr, cw, ch);

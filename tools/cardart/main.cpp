@@ -107,7 +107,7 @@ void writeSheet(const Font& font, const std::vector<IconImage>& icons, const std
     const pellora::Rect frame = pellora::toPixels(pellora::findControl("Frame1")->twips, 96);
     const int gap = 16;
     const int iconsLeft = gap + frame.width + gap + frame.width * 4 + gap;
-    const int width = iconsLeft + (48 + 8) * 4 * 2 + gap;
+    const int width = iconsLeft + (48 * 4 + 8) * 4 + gap;
     const int height = gap * 2 + frame.height * 4;
 
     cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
@@ -125,7 +125,7 @@ void writeSheet(const Font& font, const std::vector<IconImage>& icons, const std
         const double y = gap + (i < 4 ? 0 : 60);
         checkerboard(cr, x, y, size, size);
         paste(cr, shown, x, y, 1);
-        const double bx = iconsLeft + static_cast<double>(i % 4) * (48 * 4 + 8) - (i % 4 ? 0 : 0);
+        const double bx = iconsLeft + static_cast<double>(i % 4) * (48 * 4 + 8);
         const double by = gap + 130 + (i < 4 ? 0 : 48 * 4 + 8);
         checkerboard(cr, bx, by, size * 4, size * 4);
         paste(cr, shown, bx, by, 4);
