@@ -8,6 +8,7 @@
 
 typedef struct _cairo_font_face cairo_font_face_t;
 typedef struct FT_FaceRec_* FT_Face;
+typedef struct _cairo_surface cairo_surface_t;
 
 namespace cardart {
 
@@ -41,6 +42,9 @@ private:
     std::unique_ptr<FreeType> ft_;
     cairo_font_face_t* face_ = nullptr;
 };
+
+// A cairo RGB24 or ARGB32 image surface as unpremultiplied pixels.
+Image toImage(cairo_surface_t* surface);
 
 // Row 1..15, element 0..3 (0 for a joker): 14 x 28, opaque.
 Image drawCard(const Font& font, int row, int element);

@@ -31,32 +31,6 @@ struct Ink {
 constexpr Ink kRed{1, 0, 0};
 constexpr Ink kBlack{0, 0, 0};
 
-// Reads a cairo RGB24/ARGB32 surface (premultiplied) into unpremultiplied pixels.
-Image toImage(cairo_surface_t* surface) {
-    cairo_surface_flush(surface);
-    Image img;
-    img.width = cairo_image_surface_get_width(surface);
-    img.height = cairo_image_surface_get_height(surface);
-    const bool opaque = cairo_image_surface_get_format(surface) == CAIRO_FORMAT_RGB24;
-    const int stride = cairo_image_surface_get_stride(surface);
-    const unsigned char* data = cairo_image_surface_get_data(surface);
-    for (int y = 0; y < img.height; ++y) {
-        const auto* row = reinterpret_cast<const std::uint32_t*>(data + y * stride);
-        for (int x = 0; x < img.width; ++x) {
-            std::uint32_t p = row[x];
-            const std::uint32_t a = opaque ? 255 : p >> 24;
-            if (a == 0) {
-                p = 0;
-            } else if (a < 255) {
-                auto un = [a](std::uint32_t c) { return std::min<std::uint32_t>(255, (c * 255 + a / 2) / a); };
-                p = (a << 24) | (un((p >> 16) & 0xFF) << 16) | (un((p >> 8) & 0xFF) << 8) | un(p & 0xFF);
-            }
-            img.pixels.push_back(opaque ? (0xFF000000u | p) : p);
-        }
-    }
-    return img;
-}
-
 void setInk(cairo_t* cr, const Ink& ink) { cairo_set_source_rgb(cr, ink.r, ink.g, ink.b); }
 
 // A glyph as FreeType's auto-hinter renders it: coverage 0..255 with the
@@ -108,7 +82,7 @@ void drawIndexGlyph(cairo_surface_t* card, const Ink& ink, const Font& font, cha
     for (double stretch : {1.0, 0.96, 1.04, 0.92, 1.08}) {
         for (int shift = 0; shift < 64; shift += 8) {
             Glyph g = renderGlyph(font.ftFace(), c, ppem * squeeze * stretch, yppem, shift);
-            const double score = g.blur + 0.4 * std::abs(stretch - 1) * 10;
+            const double score = g.blur + 4 * std::abs(stretch - 1);
             if (score < bestScore - 1e-9) {
                 bestScore = score;
                 best = std::move(g);
@@ -249,6 +223,31 @@ void drawJoker(cairo_t* cr, const Ink& ink) {
 }
 
 }  // namespace
+
+Image toImage(cairo_surface_t* surface) {
+    cairo_surface_flush(surface);
+    Image img;
+    img.width = cairo_image_surface_get_width(surface);
+    img.height = cairo_image_surface_get_height(surface);
+    const bool opaque = cairo_image_surface_get_format(surface) == CAIRO_FORMAT_RGB24;
+    const int stride = cairo_image_surface_get_stride(surface);
+    const unsigned char* data = cairo_image_surface_get_data(surface);
+    for (int y = 0; y < img.height; ++y) {
+        const auto* row = reinterpret_cast<const std::uint32_t*>(data + y * stride);
+        for (int x = 0; x < img.width; ++x) {
+            std::uint32_t p = row[x];
+            const std::uint32_t a = opaque ? 255 : p >> 24;
+            if (a == 0) {
+                p = 0;
+            } else if (a < 255) {
+                auto un = [a](std::uint32_t c) { return std::min<std::uint32_t>(255, (c * 255 + a / 2) / a); };
+                p = (a << 24) | (un((p >> 16) & 0xFF) << 16) | (un((p >> 8) & 0xFF) << 8) | un(p & 0xFF);
+            }
+            img.pixels.push_back(opaque ? (0xFF000000u | p) : p);
+        }
+    }
+    return img;
+}
 
 Image drawCard(const Font& font, int row, int element) {
     if (pellora::cardPictureFile(row, element).empty())

@@ -8,30 +8,6 @@ namespace cardart {
 
 namespace {
 
-Image toImageArgb(cairo_surface_t* surface) {
-    cairo_surface_flush(surface);
-    Image img;
-    img.width = cairo_image_surface_get_width(surface);
-    img.height = cairo_image_surface_get_height(surface);
-    const int stride = cairo_image_surface_get_stride(surface);
-    const unsigned char* data = cairo_image_surface_get_data(surface);
-    for (int y = 0; y < img.height; ++y) {
-        const auto* row = reinterpret_cast<const std::uint32_t*>(data + y * stride);
-        for (int x = 0; x < img.width; ++x) {
-            std::uint32_t p = row[x];
-            const std::uint32_t a = p >> 24;
-            if (a == 0) {
-                p = 0;
-            } else if (a < 255) {
-                auto un = [a](std::uint32_t c) { return std::min<std::uint32_t>(255, (c * 255 + a / 2) / a); };
-                p = (a << 24) | (un((p >> 16) & 0xFF) << 16) | (un((p >> 8) & 0xFF) << 8) | un(p & 0xFF);
-            }
-            img.pixels.push_back(p);
-        }
-    }
-    return img;
-}
-
 void roundedRect(cairo_t* cr, double x, double y, double w, double h, double r) {
     cairo_new_sub_path(cr);
     cairo_arc(cr, x + w - r, y + r, r, -M_PI / 2, 0);
@@ -130,7 +106,7 @@ Image drawIcon(const Font& font, int size) {
     cairo_restore(cr);
 
     cairo_destroy(cr);
-    Image img = toImageArgb(surface);
+    Image img = toImage(surface);
     cairo_surface_destroy(surface);
     return img;
 }

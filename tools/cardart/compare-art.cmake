@@ -1,0 +1,41 @@
+# Draws the art afresh into WORK and fails unless it equals, byte for byte and
+# file for file, what is committed under ASSETS.
+#   cmake -DCARDART=<cardart> -DASSETS=<repo>/assets -DWORK=<dir> -P compare-art.cmake
+foreach(var CARDART ASSETS WORK)
+  if(NOT DEFINED ${var})
+    message(FATAL_ERROR "compare-art: pass -D${var}=...")
+  endif()
+endforeach()
+
+file(REMOVE_RECURSE "${WORK}")
+execute_process(COMMAND "${CARDART}" --out "${WORK}" RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0)
+  message(FATAL_ERROR "compare-art: cardart failed (${rc})")
+endif()
+
+file(GLOB fresh RELATIVE "${WORK}" "${WORK}/cards/*.png")
+file(GLOB committed RELATIVE "${ASSETS}" "${ASSETS}/cards/*.png")
+list(APPEND fresh pellora.ico)
+list(APPEND committed pellora.ico)
+list(SORT fresh)
+list(SORT committed)
+if(NOT fresh STREQUAL committed)
+  message(FATAL_ERROR "compare-art: the committed pictures are not the set cardart draws.\n"
+                      "  drawn:     ${fresh}\n  committed: ${committed}\n"
+                      "Run scripts/make-art and commit assets/.")
+endif()
+
+set(differ "")
+foreach(f IN LISTS fresh)
+  execute_process(COMMAND "${CMAKE_COMMAND}" -E compare_files "${WORK}/${f}" "${ASSETS}/${f}" RESULT_VARIABLE same)
+  if(NOT same EQUAL 0)
+    list(APPEND differ "${f}")
+  endif()
+endforeach()
+if(differ)
+  message(FATAL_ERROR "compare-art: these files differ from a fresh drawing: ${differ}\n"
+                      "If the drawing changed on purpose, run scripts/make-art and commit assets/; "
+                      "otherwise the font or FreeType version differs from the one the art was made with.")
+endif()
+list(LENGTH fresh n)
+message(STATUS "compare-art: ${n} files identical")
