@@ -9,7 +9,7 @@ void onPaint(HWND hwnd) {
     HDC dc = BeginPaint(hwnd, &ps);
     RECT cell;
     GetClientRect(hwnd, &cell);
-    FrameRect(dc, &cell, GetSysColorBrush(COLOR_WINDOWFRAME));
+    FrameRect(dc, &cell, GetSysColorBrush(COLOR_BTNTEXT));
     RECT inside = cell;
     InflateRect(&inside, -1, -1);
     // Only larger than the art above 96 dpi; the art itself is never scaled.
