@@ -1,0 +1,708 @@
+// Pellora's end-to-end test driver: starts Pellora.exe, looks at it and uses
+// it as a person would (SendInput, screen pixels), and prints one line per
+// check. Usage: pellora_e2e <Pellora.exe> <assets folder> <output folder>
+#include "app.h"
+#include "card_images.h"
+#include "input.h"
+#include "pe_file.h"
+#include "report.h"
+#include "screen.h"
+
+#include "control_ids.h"
+#include "layout.h"
+#include "tally.h"
+#include "test_query.h"
+
+#include <objbase.h>
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+using pellora::ControlKind;
+using pellora::ControlSpec;
+using pellora::PictureCell;
+
+namespace {
+
+constexpr DWORD kStartTimeoutMs = 60000;   // Wine under emulation is slow to start a process
+constexpr DWORD kSettleTimeoutMs = 10000;  // for input to show on the screen
+constexpr int kColourTolerance = 8;
+constexpr int kMarkerRow = 12;
+constexpr int kDarkest = 0x80;  // a "dark" frame line: no channel above half  // "Q": its count tells that earlier input has been handled
+
+int controlId(const ControlSpec& spec) {
+    if (spec.row != 0) return IDC_COMMAND_BASE + spec.row;
+    if (std::string(spec.name) == "Command17") return IDC_COMMAND17;
+    if (std::string(spec.name) == "Check1") return IDC_CHECK1;
+    return IDC_FRAME1;
+}
+
+const ControlSpec& controlById(int id) {
+    for (const auto& spec : pellora::controlTable())
+        if (controlId(spec) == id) return spec;
+    return pellora::controlTable()[0];
+}
+
+std::string cellName(int row, int element) { return format("Image%d(%d)", row, element); }
+
+bool waitUntil(DWORD timeoutMs, const std::function<bool()>& done) {
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    for (;;) {
+        if (done()) return true;
+        if (GetTickCount64() >= deadline) return false;
+        Sleep(20);
+    }
+}
+
+RECT windowRect(HWND hwnd) {
+    RECT r{};
+    GetWindowRect(hwnd, &r);
+    return r;
+}
+
+bool sameRect(const RECT& a, const RECT& b) {
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+std::string describe(const RECT& r) {
+    return format("(%ld,%ld %ldx%ld)", r.left, r.top, r.right - r.left, r.bottom - r.top);
+}
+
+// The tally as a user expects it, written down independently of the program.
+struct Model {
+    std::array<int, 16> played{};
+    void play(int row) { played[row] = std::min(played[row] + 1, pellora::picturesInRow(row)); }
+    void undo(int row) { played[row] = std::max(played[row] - 1, 0); }
+    void reset() { played.fill(0); }
+    bool visible(int row, int element) const { return element >= played[row]; }
+};
+
+// The running program plus what it should show.
+class Tester {
+public:
+    Tester(PelloraApp& app, Report& report, const CardImages& art, int dpi)
+        : app_(app), report_(report), art_(art), dpi_(dpi),
+          background_(fromColorref(GetSysColor(COLOR_BTNFACE))) {}
+
+    Model& model() { return model_; }
+
+    POINT clientOrigin() const {
+        POINT p{0, 0};
+        ClientToScreen(app_.form(), &p);
+        return p;
+    }
+
+    POINT buttonCentre(int id) const { return centreOf(app_.control(id)); }
+
+    // Everything wrong with the 54 cells on the screen against the model.
+    std::string screenProblems() const {
+        const RECT area = windowRect(app_.form());
+        const Screenshot shot = Screenshot::grab(area);
+        if (!shot.valid()) return "the screen could not be read";
+        std::string problems;
+        int count = 0;
+        for (const PictureCell& cell : pellora::pictureTable()) {
+            const std::string problem = cellProblem(shot, cell, model_.visible(cell.row, cell.element));
+            if (problem.empty()) continue;
+            if (++count <= 3) problems += (problems.empty() ? "" : "; ") + problem;
+        }
+        if (count > 3) problems += format("; and %d more cells", count - 3);
+        return problems;
+    }
+
+    // The program's own counts against the model.
+    std::string countProblems() const {
+        std::string problems;
+        for (int row = pellora::kFirstRow; row <= pellora::kLastRow; ++row) {
+            const long played = app_.query(static_cast<WPARAM>(row), kQueryRowPlayed);
+            if (played != model_.played[row])
+                problems += format("%srow %d counts %ld played, expected %d", problems.empty() ? "" : "; ", row, played,
+                                   model_.played[row]);
+        }
+        return problems;
+    }
+
+    // Waits for the screen to match the model; returns what is still wrong.
+    std::string settledScreenProblems(DWORD timeoutMs) const {
+        std::string problems;
+        waitUntil(timeoutMs, [&] { return (problems = screenProblems()).empty(); });
+        return problems;
+    }
+
+    // Input is handled in order, so once a marker click on "Q" shows in its
+    // count, everything sent before it has been handled too.
+    bool syncWithMarker() {
+        const POINT q = buttonCentre(IDC_COMMAND_BASE + kMarkerRow);
+        if (model_.played[kMarkerRow] == 0) {
+            clickAt(q, MouseButton::Left);
+            model_.play(kMarkerRow);
+        } else {
+            clickAt(q, MouseButton::Right);
+            model_.undo(kMarkerRow);
+        }
+        return waitUntil(kSettleTimeoutMs, [&] {
+            return app_.query(kMarkerRow, kQueryRowPlayed) == model_.played[kMarkerRow];
+        });
+    }
+
+    // One check: after the step's input, counts and all 54 cells match the model.
+    bool verify(const std::string& name) {
+        if (!syncWithMarker()) return report_.check(false, name, "the program stopped handling input (marker click on Q never counted)");
+        std::string problems = countProblems();
+        const std::string screen = settledScreenProblems(kSettleTimeoutMs);
+        if (!screen.empty()) problems += (problems.empty() ? "" : "; ") + screen;
+        if (report_.check(problems.empty(), name, problems.empty() ? modelSummary() : problems)) return true;
+        // Carry on from what the program holds, so that later steps test only themselves.
+        for (int row = pellora::kFirstRow; row <= pellora::kLastRow; ++row) {
+            const long played = app_.query(static_cast<WPARAM>(row), kQueryRowPlayed);
+            if (played >= 0) model_.played[row] = static_cast<int>(played);
+        }
+        report_.note("model taken over from the program: " + modelSummary());
+        return false;
+    }
+
+    std::string modelSummary() const {
+        std::string s = "played";
+        for (int row = pellora::kFirstRow; row <= pellora::kLastRow; ++row)
+            if (model_.played[row]) s += format(" r%d=%d", row, model_.played[row]);
+        return s == "played" ? "full deck" : s;
+    }
+
+    // Click (left) / right press on the button of `row`, keeping the model in step.
+    void play(int row) {
+        clickAt(buttonCentre(IDC_COMMAND_BASE + row), MouseButton::Left);
+        model_.play(row);
+    }
+    void undo(int row, std::initializer_list<WORD> modifiers = {}) {
+        clickAt(buttonCentre(IDC_COMMAND_BASE + row), MouseButton::Right, modifiers);
+        model_.undo(row);
+    }
+    void reset() {
+        clickAt(buttonCentre(IDC_COMMAND17), MouseButton::Left);
+        model_.reset();
+    }
+
+    bool saveScreenshot(const std::wstring& path) const {
+        return Screenshot::grab(windowRect(app_.form())).saveBmp(path);
+    }
+
+private:
+    std::string cellProblem(const Screenshot& shot, const PictureCell& cell, bool visible) const {
+        const pellora::Rect px = pellora::toPixels(cell.twips, dpi_);
+        const POINT origin = clientOrigin();
+        const int x0 = origin.x + px.left;
+        const int y0 = origin.y + px.top;
+        const std::string name = cellName(cell.row, cell.element);
+        if (!visible) {
+            for (int y = 0; y < px.height; ++y)
+                for (int x = 0; x < px.width; ++x) {
+                    const Rgb c = shot.at(x0 + x, y0 + y);
+                    if (!closeTo(c, background_, kColourTolerance))
+                        return format("%s should be empty but shows %s at (%d,%d), background %s", name.c_str(),
+                                      describe(c).c_str(), x, y, describe(background_).c_str());
+                }
+            return {};
+        }
+        for (int y = 0; y < px.height; ++y)
+            for (int x = 0; x < px.width; ++x) {
+                const bool edge = x == 0 || y == 0 || x == px.width - 1 || y == px.height - 1;
+                if (!edge) continue;
+                const Rgb c = shot.at(x0 + x, y0 + y);
+                const bool drawn = !closeTo(c, background_, kColourTolerance) && !closeTo(c, {255, 255, 255}, kColourTolerance);
+                const bool dark = c.r <= kDarkest && c.g <= kDarkest && c.b <= kDarkest;
+                if (!drawn || (wantDarkFrame_ && !dark))
+                    return format("%s has no %sframe line: %s at (%d,%d)", name.c_str(), wantDarkFrame_ ? "dark " : "",
+                                  describe(c).c_str(), x, y);
+            }
+        const CardImage& image = art_.of(cell.row, cell.element);
+        int wrong = 0;
+        std::string first;
+        for (int y = 0; y < kArtHeight; ++y)
+            for (int x = 0; x < kArtWidth; ++x) {
+                const Rgb c = shot.at(x0 + 1 + x, y0 + 1 + y);
+                if (closeTo(c, image.at(x, y), kColourTolerance)) continue;
+                if (wrong++ == 0)
+                    first = format("at (%d,%d) %s instead of %s", x, y, describe(c).c_str(), describe(image.at(x, y)).c_str());
+            }
+        return wrong ? format("%s differs from its card art in %d pixels, first %s", name.c_str(), wrong, first.c_str())
+                     : std::string();
+    }
+
+    PelloraApp& app_;
+    Report& report_;
+    const CardImages& art_;
+    int dpi_;
+    Rgb background_;
+    Model model_;
+    bool wantDarkFrame_ = false;
+
+public:
+    // The start check also asks that the frame line be dark; the steps only
+    // that it is there.
+    void expectDarkFrame(bool dark) { wantDarkFrame_ = dark; }
+};
+
+// ---- checks on the file ---------------------------------------------------
+
+void checkResources(Report& report, const std::wstring& exe) {
+    ImportTable imports;
+    std::string error;
+    if (report.check(readImports(exe, imports, error), "file: PE import table readable", error)) {
+        report.check(imports.machine == IMAGE_FILE_MACHINE_I386, "file: 32-bit x86 program",
+                     format("machine 0x%04X", imports.machine));
+        std::string all, foreign;
+        for (const auto& dll : imports.dlls) {
+            all += (all.empty() ? "" : " ") + dll;
+            if (!isWindowsDll(dll)) foreign += (foreign.empty() ? "" : " ") + dll;
+        }
+        report.check(!imports.dlls.empty() && foreign.empty(), "file: imports only Windows' own DLLs",
+                     foreign.empty() ? all : "not Windows': " + foreign);
+    }
+
+    HMODULE module = LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    if (!report.check(module != nullptr, "file: loads as a data file", format("error %lu", GetLastError()))) return;
+
+    std::vector<IconImage> icons;
+    const bool group = readIconGroup(module, 1, icons);
+    static const int kSizes[8] = {48, 32, 24, 16, 48, 32, 24, 16};
+    static const int kDepths[8] = {8, 8, 8, 8, 32, 32, 32, 32};
+    std::string iconProblems, iconList;
+    if (!group) iconProblems = "no icon group 1";
+    else if (icons.size() != 8) iconProblems = format("%zu images instead of 8", icons.size());
+    for (std::size_t i = 0; i < icons.size() && i < 8; ++i) {
+        const IconImage& im = icons[i];
+        iconList += format("%s%d:%dx%d@%d", i ? " " : "", im.id, im.width, im.width, im.bitCount);
+        std::string p;
+        if (im.id != 30001 + static_cast<int>(i)) p += format(" id %d", im.id);
+        if (im.width != kSizes[i] || im.bitCount != kDepths[i]) p += format(" is %d px %d bit", im.width, im.bitCount);
+        if (im.resourceBytes < 0) p += " has no RT_ICON resource";
+        else if (im.resourceBytes != im.declaredBytes) p += format(" holds %d bytes, directory says %d", im.resourceBytes, im.declaredBytes);
+        if (im.resourceBytes >= 0 && (im.headerWidth != kSizes[i] || im.headerBitCount != kDepths[i]))
+            p += format(" bitmap header says %d px %d bit", im.headerWidth, im.headerBitCount);
+        if (!p.empty()) iconProblems += format("%simage %zu%s", iconProblems.empty() ? "" : ";", i + 1, p.c_str());
+    }
+    report.check(iconProblems.empty(), "file: icon group 1 holds 30001..30008, 48/32/24/16 px at 8 then 32 bit",
+                 iconProblems.empty() ? iconList : iconProblems);
+
+    const std::string manifest = readResource(module, MAKEINTRESOURCEW(24), 1, MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED));
+    const bool common = manifest.find("Microsoft.Windows.Common-Controls") != std::string::npos &&
+                        manifest.find("version=\"6.0.0.0\"") != std::string::npos &&
+                        manifest.find("6595b64144ccf1df") != std::string::npos;
+    report.check(!manifest.empty() && common, "file: manifest 24/1 in language 2052 depends on Common-Controls 6.0.0.0",
+                 manifest.empty() ? "no RT_MANIFEST 1 in language 2052" : format("%zu bytes", manifest.size()));
+    FreeLibrary(module);
+
+    DWORD handle = 0;
+    const DWORD size = GetFileVersionInfoSizeW(exe.c_str(), &handle);
+    std::vector<char> version(size ? size : 1);
+    if (!report.check(size && GetFileVersionInfoW(exe.c_str(), 0, size, version.data()), "file: version record present"))
+        return;
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    const bool hasFixed = VerQueryValueW(version.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) && fixed;
+    report.check(hasFixed && fixed->dwFileVersionMS == 0x00010000 && fixed->dwFileVersionLS == 0 &&
+                     fixed->dwProductVersionMS == 0x00010000 && fixed->dwProductVersionLS == 0,
+                 "file: fixed file and product version 1.0.0.0",
+                 hasFixed ? format("file %lu.%lu.%lu.%lu product %lu.%lu.%lu.%lu", HIWORD(fixed->dwFileVersionMS),
+                                   LOWORD(fixed->dwFileVersionMS), HIWORD(fixed->dwFileVersionLS), LOWORD(fixed->dwFileVersionLS),
+                                   HIWORD(fixed->dwProductVersionMS), LOWORD(fixed->dwProductVersionMS),
+                                   HIWORD(fixed->dwProductVersionLS), LOWORD(fixed->dwProductVersionLS))
+                          : "no fixed part");
+    const std::pair<const wchar_t*, const wchar_t*> kStrings[] = {{L"FileVersion", L"1.00"},
+                                                                  {L"ProductVersion", L"1.00"},
+                                                                  {L"ProductName", L"Pellora"},
+                                                                  {L"InternalName", L"Pellora"},
+                                                                  {L"OriginalFilename", L"Pellora.exe"}};
+    std::string stringProblems;
+    for (const auto& [key, expected] : kStrings) {
+        wchar_t* value = nullptr;
+        const std::wstring path = std::wstring(L"\\StringFileInfo\\080404B0\\") + key;
+        const bool found = VerQueryValueW(version.data(), path.c_str(), reinterpret_cast<void**>(&value), &length) && value;
+        if (!found || std::wstring(value) != expected)
+            stringProblems += format("%s%s=%s", stringProblems.empty() ? "" : "; ", narrow(key).c_str(),
+                                     found ? ("\"" + narrow(value) + "\"").c_str() : "missing");
+    }
+    report.check(stringProblems.empty(), "file: version strings in table 080404B0", stringProblems.empty() ? "FileVersion/ProductVersion 1.00, Pellora, Pellora.exe" : stringProblems);
+    DWORD* translation = nullptr;
+    const bool hasTranslation = VerQueryValueW(version.data(), L"\\VarFileInfo\\Translation",
+                                               reinterpret_cast<void**>(&translation), &length) && length >= 4;
+    report.check(hasTranslation && LOWORD(*translation) == 0x0804 && HIWORD(*translation) == 1200,
+                 "file: version translation 0804/1200",
+                 hasTranslation ? format("%04X/%u", LOWORD(*translation), HIWORD(*translation)) : "missing");
+}
+
+// ---- checks on the window as it opens -------------------------------------
+
+void checkWindow(Report& report, PelloraApp& app, int dpi) {
+    HWND form = app.form();
+    RECT client{};
+    GetClientRect(form, &client);
+    const int width = pellora::twipsToPixels(pellora::kClientWidthTwips, dpi);
+    const int height = pellora::twipsToPixels(pellora::kClientHeightTwips, dpi);
+    report.check(client.right == width && client.bottom == height, "window: client area size",
+                 format("%ldx%ld, expected %dx%d at %d dpi", client.right, client.bottom, width, height, dpi));
+    report.check(app.query(0, kQueryDpi) == dpi, "window: laid out for the screen's dpi",
+                 format("program says %ld, screen %d", app.query(0, kQueryDpi), dpi));
+
+    wchar_t caption[64] = {};
+    GetWindowTextW(form, caption, 64);
+    report.check(std::wstring(caption) == L"Pellora", "window: caption", "\"" + narrow(caption) + "\"");
+
+    const LONG style = GetWindowLongW(form, GWL_STYLE);
+    report.check((style & WS_CAPTION) == WS_CAPTION && (style & WS_SYSMENU) && (style & WS_MINIMIZEBOX) &&
+                     !(style & WS_THICKFRAME) && !(style & WS_MAXIMIZEBOX),
+                 "window: fixed frame with caption, system menu and minimize box", format("style 0x%08lX", style));
+    report.check(GetMenu(form) == nullptr, "window: no menu bar");
+
+    const long big = app.query(0, kQueryBigIconSize);
+    const long small = app.query(0, kQuerySmallIconSize);
+    report.check(big == GetSystemMetrics(SM_CXICON) && small == GetSystemMetrics(SM_CXSMICON), "window: big and small icons set",
+                 format("big %ld px, small %ld px", big, small));
+
+    POINT origin{0, 0};
+    ClientToScreen(form, &origin);
+    const RECT frame = windowRect(form);
+    RECT work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const POINT designed{pellora::twipsToPixels(pellora::kDesignedLeftTwips, dpi), pellora::twipsToPixels(pellora::kDesignedTopTwips, dpi)};
+    const bool fits = frame.left >= work.left && frame.top >= work.top && frame.right <= work.right && frame.bottom <= work.bottom;
+    report.check(origin.x == designed.x && origin.y == designed.y && fits, "window: client area opens at its designed place",
+                 format("client at (%ld,%ld), expected (%ld,%ld); frame %s in work area %s", origin.x, origin.y, designed.x,
+                        designed.y, describe(frame).c_str(), describe(work).c_str()));
+}
+
+void checkControls(Report& report, PelloraApp& app, int dpi) {
+    HWND form = app.form();
+    std::string rectProblems, captionProblems, fontProblems, stateProblems;
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof(metrics);
+    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0);
+    for (const ControlSpec& spec : pellora::controlTable()) {
+        const int id = controlId(spec);
+        HWND hwnd = GetDlgItem(form, id);
+        if (!hwnd) {
+            rectProblems += format("%s%s missing", rectProblems.empty() ? "" : "; ", spec.name);
+            continue;
+        }
+        RECT r = windowRect(hwnd);
+        MapWindowPoints(HWND_DESKTOP, form, reinterpret_cast<POINT*>(&r), 2);
+        const pellora::Rect px = pellora::toPixels(spec.twips, dpi);
+        if (std::abs(r.left - px.left) > 1 || std::abs(r.top - px.top) > 1 || std::abs(r.right - px.right()) > 1 ||
+            std::abs(r.bottom - px.bottom()) > 1)
+            rectProblems += format("%s%s at %s, expected (%d,%d %dx%d)", rectProblems.empty() ? "" : "; ", spec.name,
+                                   describe(r).c_str(), px.left, px.top, px.width, px.height);
+
+        wchar_t text[64] = {};
+        GetWindowTextW(hwnd, text, 64);
+        if (std::wstring(text) != widen(spec.caption))
+            captionProblems += format("%s%s reads \"%s\", expected \"%s\"", captionProblems.empty() ? "" : "; ", spec.name,
+                                      narrow(text).c_str(), spec.caption);
+
+        const pellora::FontSpec& font = pellora::fontSpec(spec.font);
+        const std::wstring face = app.queryFontFace(id);
+        const long fontHeight = app.query(static_cast<WPARAM>(id), kQueryFontHeight);
+        const long weight = app.query(static_cast<WPARAM>(id), kQueryFontWeight);
+        const std::wstring wantFace = font.face ? widen(font.face) : std::wstring(metrics.lfMessageFont.lfFaceName);
+        const long wantHeight = font.face ? -MulDiv(font.decipoints, dpi, 720) : metrics.lfMessageFont.lfHeight;
+        const long wantWeight = font.face ? font.weight : metrics.lfMessageFont.lfWeight;
+        if (face != wantFace || fontHeight != wantHeight || weight != wantWeight)
+            fontProblems += format("%s%s uses \"%s\" %ld/%ld, expected \"%s\" %ld/%ld", fontProblems.empty() ? "" : "; ",
+                                   spec.name, narrow(face).c_str(), fontHeight, weight, narrow(wantFace).c_str(), wantHeight,
+                                   wantWeight);
+
+        if (!IsWindowEnabled(hwnd) || !IsWindowVisible(hwnd))
+            stateProblems += format("%s%s is %s", stateProblems.empty() ? "" : "; ", spec.name,
+                                    IsWindowVisible(hwnd) ? "disabled" : "hidden");
+    }
+    report.check(rectProblems.empty(), "layout: every control's rectangle (+-1 px)", rectProblems.empty() ? "18 controls" : rectProblems);
+    report.check(captionProblems.empty(), "layout: every control's caption", captionProblems.empty() ? "18 captions" : captionProblems);
+    report.check(fontProblems.empty(), "layout: every control's font (rank Arial, joker 宋体, others the message font)",
+                 fontProblems.empty() ? narrow(std::wstring(L"default font ") + metrics.lfMessageFont.lfFaceName) : fontProblems);
+    report.check(stateProblems.empty(), "layout: every control visible and enabled", stateProblems);
+
+    HWND frame = GetDlgItem(form, IDC_FRAME1);
+    report.check(frame && GetWindow(frame, GW_HWNDLAST) == frame, "layout: Frame1 lowest in the z-order, buttons drawn over it");
+
+    std::string pictureProblems;
+    int pictures = 0;
+    for (const PictureCell& cell : pellora::pictureTable()) {
+        HWND picture = app.control(IDC_PICTURE(cell.row, cell.element));
+        const pellora::Rect px = pellora::toPixels(cell.twips, dpi);
+        RECT r = picture ? windowRect(picture) : RECT{};
+        MapWindowPoints(HWND_DESKTOP, form, reinterpret_cast<POINT*>(&r), 2);
+        const bool ok = picture && IsWindowVisible(picture) && r.left == px.left && r.top == px.top &&
+                        r.right == px.right() && r.bottom == px.bottom();
+        if (ok) ++pictures;
+        else if (pictureProblems.size() < 300)
+            pictureProblems += format("%s%s %s", pictureProblems.empty() ? "" : "; ", cellName(cell.row, cell.element).c_str(),
+                                      picture ? describe(r).c_str() : "missing");
+    }
+    report.check(pictureProblems.empty(), "layout: 54 visible picture windows on their 16x30 cells",
+                 pictureProblems.empty() ? format("%d pictures", pictures) : pictureProblems);
+}
+
+int focusedId(const PelloraApp& app) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    if (!GetGUIThreadInfo(app.guiThread(), &info) || !info.hwndFocus) return 0;
+    return GetDlgCtrlID(info.hwndFocus);
+}
+
+// Presses a key and waits for the focus to move off `from`.
+int focusAfterKey(const PelloraApp& app, WORD key, std::initializer_list<WORD> modifiers, int from) {
+    pressKey(key, modifiers);
+    int now = from;
+    waitUntil(3000, [&] { return (now = focusedId(app)) != from; });
+    return now;
+}
+
+std::string idName(int id) { return id ? controlById(id).name : "nothing"; }
+
+void checkFocus(Report& report, PelloraApp& app) {
+    report.check(GetForegroundWindow() == app.form(), "focus: Pellora is the active window at start");
+    int focus = 0;
+    waitUntil(3000, [&] { return (focus = focusedId(app)) == IDC_COMMAND1; });
+    report.check(focus == IDC_COMMAND1, "focus: starts on Command1 (\"A\")", idName(focus));
+
+    std::vector<const ControlSpec*> order;
+    for (const auto& spec : pellora::controlTable())
+        if (spec.kind != ControlKind::GroupBox) order.push_back(&spec);
+    std::sort(order.begin(), order.end(), [](const ControlSpec* a, const ControlSpec* b) { return a->tab < b->tab; });
+
+    std::string expected, seen;
+    int current = focus;
+    for (std::size_t i = 1; i <= order.size(); ++i) {
+        const ControlSpec* next = order[i % order.size()];
+        expected += std::string(i > 1 ? " " : "") + next->name;
+        current = focusAfterKey(app, VK_TAB, {}, current);
+        seen += std::string(i > 1 ? " " : "") + idName(current);
+    }
+    report.check(seen == expected, "focus: Tab walks the tab order and wraps to Command1", seen);
+    current = focusAfterKey(app, VK_TAB, {VK_SHIFT}, current);
+    report.check(current == IDC_CHECK1, "focus: Shift+Tab from Command1 goes back to Check1", idName(current));
+    current = focusAfterKey(app, VK_TAB, {}, current);
+    report.check(current == IDC_COMMAND1, "focus: Tab from Check1 returns to Command1", idName(current));
+}
+
+// ---- behaviour -------------------------------------------------------------
+
+void checkKeyboard(Tester& t, Report& report, PelloraApp& app) {
+    if (!report.check(focusedId(app) == IDC_COMMAND1, "keys: Command1 focused before Space/Enter", idName(focusedId(app))))
+        return;
+    auto playedA = [&] { return app.query(1, kQueryRowPlayed); };
+    const int before = t.model().played[1];
+    pressKey(VK_SPACE);
+    t.model().play(1);
+    waitUntil(kSettleTimeoutMs, [&] { return playedA() == t.model().played[1]; });
+    report.check(playedA() == before + 1, "keys: Space on the focused \"A\" plays it", format("row 1 counts %ld", playedA()));
+    pressKey(VK_RETURN);
+    t.model().play(1);
+    waitUntil(kSettleTimeoutMs, [&] { return playedA() == t.model().played[1]; });
+    report.check(playedA() == before + 2, "keys: Enter on the focused \"A\" plays it",
+                 format("row 1 counts %ld, focus on %s", playedA(), idName(focusedId(app)).c_str()));
+    t.verify("keys: the cells show both keyboard plays");
+}
+
+void checkSequences(Tester& t, Report& report, const std::wstring& outFolder) {
+    (void)report;
+    t.play(13);
+    t.verify("play: a click on \"K\" hides the diamond (element 0)");
+    t.undo(13);
+    t.verify("undo: a right press on \"K\" right after puts the diamond back");
+
+    for (int i = 0; i < 4; ++i) t.play(5);
+    t.verify("play: four clicks on \"5\" hide all four");
+    t.play(5);
+    t.verify("play: a fifth click on \"5\" changes nothing");
+    for (int element = 3; element >= 0; --element) {
+        t.undo(5);
+        t.verify(format("undo: right press %d on \"5\" shows element %d again", 4 - element, element));
+    }
+    t.undo(5);
+    t.verify("undo: a right press on a full \"5\" changes nothing");
+
+    t.play(7);
+    t.play(7);
+    t.undo(7);
+    t.verify("undo: two plays and one undo on \"7\" leave only element 0 hidden");
+    t.play(7);
+    t.verify("play: the next play on \"7\" hides element 1");
+
+    for (int i = 0; i < 3; ++i) t.play(9);
+    t.verify("play: three clicks on \"9\"");
+    t.undo(9, {VK_SHIFT});
+    t.verify("undo: right press with Shift held undoes");
+    t.undo(9, {VK_CONTROL});
+    t.verify("undo: right press with Ctrl held undoes");
+    t.undo(9, {VK_MENU});
+    pressKey(VK_ESCAPE);  // a lone Alt release may open the system menu's keyboard mode
+    t.verify("undo: right press with Alt held undoes");
+
+    clickAt(t.buttonCentre(IDC_COMMAND_BASE + 2), MouseButton::Middle);
+    t.verify("ignore: a middle press on \"2\" does nothing");
+    clickAt(t.buttonCentre(IDC_COMMAND_BASE + 4), MouseButton::Right);
+    t.model().undo(4);
+    t.verify("ignore: a right press on a full \"4\" never plays");
+
+    doubleClickAt(t.buttonCentre(IDC_COMMAND_BASE + 3), MouseButton::Left);
+    t.model().play(3);
+    t.model().play(3);
+    t.verify("fast: a quick double click on \"3\" is two plays");
+    doubleClickAt(t.buttonCentre(IDC_COMMAND_BASE + 3), MouseButton::Right);
+    t.model().undo(3);
+    t.model().undo(3);
+    t.verify("fast: two quick right presses on \"3\" are two undos");
+
+    t.play(14);
+    t.verify("joker: a click on \"大王\" hides the big joker");
+    t.play(14);
+    t.verify("joker: a second click on \"大王\" changes nothing");
+    t.undo(14);
+    t.verify("joker: a right press on \"大王\" shows it again");
+    t.play(15);
+    t.verify("joker: a click on \"小王\" hides the small joker");
+    t.play(10);
+    t.play(10);
+    t.play(11);
+    t.verify("play: a few more plays across rows");
+    t.saveScreenshot(outFolder + L"\\after-plays.bmp");
+
+    HWND form = GetAncestor(WindowFromPoint(t.buttonCentre(IDC_COMMAND1)), GA_ROOT);
+    const PictureCell& cell = pellora::pictureTable()[0];
+    POINT onPicture = t.clientOrigin();
+    onPicture.x += pellora::twipsToPixels(cell.twips.left, 96) + 8;
+    onPicture.y += pellora::twipsToPixels(cell.twips.top, 96) + 15;
+    clickAt(onPicture, MouseButton::Left);
+    clickAt(onPicture, MouseButton::Right);
+    RECT client{};
+    GetClientRect(form, &client);
+    POINT background = t.clientOrigin();
+    background.x += 4;  // left margin, outside the group box
+    background.y += client.bottom / 2;
+    clickAt(background, MouseButton::Left);
+    clickAt(background, MouseButton::Right);
+    t.verify("ignore: clicks on a picture and on the window background do nothing");
+}
+
+void checkStayOnTop(Tester& t, Report& report, PelloraApp& app) {
+    HWND form = app.form();
+    HWND check = app.control(IDC_CHECK1);
+    auto checked = [&] {
+        DWORD_PTR value = 0;
+        SendMessageTimeoutW(check, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 5000, &value);
+        return value == BST_CHECKED;
+    };
+    auto topmost = [&] { return (GetWindowLongW(form, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; };
+    auto state = [&] { return format("check %s, %s", checked() ? "ticked" : "clear", topmost() ? "topmost" : "not topmost"); };
+
+    report.check(!checked() && !topmost(), "置顶: clear and not topmost at start", state());
+    const RECT before = windowRect(form);
+    clickAt(centreOf(check), MouseButton::Left);
+    waitUntil(kSettleTimeoutMs, [&] { return checked() && topmost(); });
+    report.check(checked() && topmost(), "置顶: a click ticks it and sets WS_EX_TOPMOST", state());
+    report.check(sameRect(before, windowRect(form)), "置顶: the window does not move",
+                 describe(before) + " -> " + describe(windowRect(form)));
+
+    clickAt(centreOf(check), MouseButton::Right);
+    t.verify("置顶: a right press changes no card");
+    report.check(checked() && topmost(), "置顶: a right press leaves it ticked and topmost", state());
+
+    t.play(6);
+    t.play(8);
+    clickAt(t.buttonCentre(IDC_COMMAND17), MouseButton::Right);
+    t.verify("从新开始: a right press does nothing");
+    t.reset();
+    t.verify("从新开始: a click shows all 54 cards again");
+    report.check(checked() && topmost(), "从新开始: reset leaves 置顶 ticked and the window topmost", state());
+
+    clickAt(centreOf(check), MouseButton::Left);
+    waitUntil(kSettleTimeoutMs, [&] { return !checked() && !topmost(); });
+    report.check(!checked() && !topmost(), "置顶: a second click clears it and WS_EX_TOPMOST", state());
+    report.check(sameRect(before, windowRect(form)), "置顶: the window still has not moved",
+                 describe(windowRect(form)));
+}
+
+// Starts one more Pellora.exe, closes it by `close`, and checks that the
+// process ends within a second.
+void checkClose(Report& report, const std::wstring& exe, const std::string& how, const std::function<void(PelloraApp&)>& close) {
+    PelloraApp other;
+    std::string error;
+    if (!report.check(other.start(exe, kStartTimeoutMs, error), "close: another instance starts for " + how, error)) return;
+    close(other);
+    LARGE_INTEGER asked;
+    QueryPerformanceCounter(&asked);
+    const bool ended = other.waitForExit(1000);
+    DWORD code = 0;
+    GetExitCodeProcess(other.process(), &code);
+    report.check(ended, "close: " + how + " ends the process within a second",
+                 ended ? format("ended after %.0f ms, exit code %lu", millisecondsSince(asked), code)
+                       : "still running after 1000 ms");
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: pellora_e2e <Pellora.exe> <assets folder> <output folder>\n");
+        return 2;
+    }
+    const std::wstring exe = argv[1], assets = argv[2], outFolder = argv[3];
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    Report report;
+
+    CardImages art;
+    std::string error;
+    if (!report.check(art.load(assets, error), "art: the 54 card pictures decode", error)) {
+        report.summary();
+        return 1;
+    }
+
+    checkResources(report, exe);
+
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+    ReleaseDC(nullptr, screen);
+
+    PelloraApp app;
+    if (!report.check(app.start(exe, kStartTimeoutMs, error), "start: Pellora.exe shows its window", error)) {
+        report.summary();
+        return 1;
+    }
+    const double shownMs = millisecondsSince(app.startedAt());
+    Tester tester(app, report, art, dpi);
+    const std::string painted = tester.settledScreenProblems(kStartTimeoutMs);
+    const double paintedMs = millisecondsSince(app.startedAt());
+    report.check(painted.empty(), "start: all 54 cells show their card inside a frame line",
+                 painted.empty() ? format("window shown %.0f ms, all cells painted %.0f ms after CreateProcess", shownMs, paintedMs)
+                                 : painted);
+    std::printf("e2e: start to painted window: %.0f ms\n", paintedMs);
+    tester.expectDarkFrame(true);
+    const std::string frames = tester.screenProblems();
+    report.check(frames.empty(), "start: every frame line is dark", frames);
+    tester.expectDarkFrame(false);
+    report.check(tester.countProblems().empty(), "start: every row counts 0 played", tester.countProblems());
+    tester.saveScreenshot(outFolder + L"\\start.bmp");
+
+    checkWindow(report, app, dpi);
+    checkControls(report, app, dpi);
+    checkFocus(report, app);
+    checkKeyboard(tester, report, app);
+    checkSequences(tester, report, outFolder);
+    checkStayOnTop(tester, report, app);
+
+    checkClose(report, exe, "WM_CLOSE", [](PelloraApp& other) { PostMessageW(other.form(), WM_CLOSE, 0, 0); });
+    checkClose(report, exe, "Alt+F4", [](PelloraApp& other) {
+        waitUntil(3000, [&] { return GetForegroundWindow() == other.form(); });
+        pressKey(VK_F4, {VK_MENU});
+    });
+    PostMessageW(app.form(), WM_CLOSE, 0, 0);
+    report.check(app.waitForExit(1000), "close: WM_CLOSE ends the instance that was tested");
+
+    report.summary();
+    CoUninitialize();
+    return report.failed() == 0 ? 0 : 1;
+}

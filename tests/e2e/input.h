@@ -1,0 +1,20 @@
+// Real input through SendInput: every mouse event carries its own absolute
+// position on the virtual screen, as a pointing device would report it.
+#pragma once
+
+#include <windows.h>
+
+#include <initializer_list>
+
+enum class MouseButton { Left, Right, Middle };
+
+// Press and release `button` at screen point `at`, holding `modifiers`
+// (virtual keys such as VK_SHIFT) down around it.
+void clickAt(POINT at, MouseButton button, std::initializer_list<WORD> modifiers = {});
+// Two full clicks with no pause between them: a double-click to Windows.
+void doubleClickAt(POINT at, MouseButton button);
+// Press and release one key, holding `modifiers` around it.
+void pressKey(WORD key, std::initializer_list<WORD> modifiers = {});
+
+// Centre of a window, in screen coordinates.
+POINT centreOf(HWND hwnd);

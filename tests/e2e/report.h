@@ -1,0 +1,24 @@
+// One line per check, and the closing tally that CI reads.
+#pragma once
+
+#include <string>
+
+class Report {
+public:
+    // Prints "PASS name: detail" or "FAIL name: detail"; returns ok.
+    bool check(bool ok, const std::string& name, const std::string& detail = {});
+    void note(const std::string& text);
+    int failed() const { return failed_; }
+    // "e2e: N passed, N failed"
+    void summary() const;
+
+private:
+    int passed_ = 0;
+    int failed_ = 0;
+};
+
+// printf into a std::string.
+std::string format(const char* pattern, ...);
+// UTF-16 <-> UTF-8.
+std::string narrow(const std::wstring& text);
+std::wstring widen(const std::string& text);
