@@ -2,6 +2,8 @@
 
 #include "tally.h"
 
+#include <algorithm>
+
 namespace pellora {
 
 Suit suitOfElement(int element) {
@@ -36,6 +38,29 @@ std::string cardPictureFile(int row, int element) {
     if (row == kSmallJokerRow) return "joker-small.png";
     return std::string(rankRows()[static_cast<std::size_t>(row - 1)].caption) + "-" +
            suitName(suitOfElement(element)) + ".png";
+}
+
+bool isArtScale(int scale) { return std::find(kArtScales.begin(), kArtScales.end(), scale) != kArtScales.end(); }
+
+int artScaleForDpi(int dpi) {
+    int best = kArtScales.front();
+    for (int scale : kArtScales)
+        if (scale * 96 <= dpi * 100) best = scale;  // scale / 100 <= dpi / 96, in whole numbers
+    return best;
+}
+
+PictureSize cardPictureSize(int scale) {
+    if (!isArtScale(scale)) return {0, 0};
+    // Halves round up: 14 x 125 % is 17.5, drawn 18 wide.
+    return {(kCardPictureWidth * scale + 50) / 100, (kCardPictureHeight * scale + 50) / 100};
+}
+
+std::string cardPicturePath(int row, int element, int scale) {
+    const std::string file = cardPictureFile(row, element);
+    if (file.empty() || !isArtScale(scale)) return {};
+    std::string path = std::string(kCardPictureFolder) + "/";
+    if (scale != 100) path += std::to_string(scale) + "/";
+    return path + file;
 }
 
 }  // namespace pellora

@@ -1,6 +1,7 @@
 // Which picture shows which card: file names of the art under assets/.
 #pragma once
 
+#include <array>
 #include <string>
 
 namespace pellora {
@@ -16,6 +17,28 @@ bool isRedPicture(int row, int element);
 // "A-diamond.png" ... "K-spade.png", "joker-big.png", "joker-small.png";
 // empty for a picture that does not exist.
 std::string cardPictureFile(int row, int element);
+
+// The card pictures are drawn natively at these display scales, in per cent
+// of 96 dpi; 100 is the 14 x 28 set.
+constexpr std::array<int, 7> kArtScales = {100, 125, 150, 175, 200, 250, 300};
+constexpr int kCardPictureWidth = 14;   // at 100 %
+constexpr int kCardPictureHeight = 28;
+
+bool isArtScale(int scale);
+// The art to show at `dpi`: the largest drawn scale not above dpi / 96; 100
+// below 96 dpi, where nothing smaller exists.
+int artScaleForDpi(int dpi);
+
+struct PictureSize {
+    int width;
+    int height;
+};
+// round(14 s) x round(28 s) for a drawn scale; 0 x 0 for any other.
+PictureSize cardPictureSize(int scale);
+
+// Relative to assets/: "cards/K-diamond.png" at 100, "cards/150/K-diamond.png"
+// at 150; empty for a picture or scale that does not exist.
+std::string cardPicturePath(int row, int element, int scale);
 
 // Folder of the card pictures and the icon, relative to assets/.
 constexpr const char* kCardPictureFolder = "cards";

@@ -16,14 +16,47 @@ namespace cardart {
 
 namespace {
 
-constexpr double kIndexTop = 2;      // first pixel row of a capital
-constexpr double kIndexHeight = 10;  // capital height in pixels
+// The design is laid out on the 14 x 28 grid of the 100 % picture. Larger
+// scales draw it afresh, with the edges that matter moved onto whole pixels.
 constexpr double kCapHeightEm = 0.729;  // DejaVu Sans Bold
-constexpr double kCentreX = kCardWidth / 2.0;
 // "10": narrowed digits, the 1 in the left third, the 0 in the right part.
 constexpr double kTenSqueeze = 0.70;
 constexpr double kTenOneCentre = 3.0;
 constexpr double kTenZeroCentre = 9.8;
+constexpr double kTenSqueezeLarge = 0.80;
+
+int roundHalfUp(double v) { return static_cast<int>(std::floor(v + 0.5)); }
+double snapHalf(double v) { return std::floor(v * 2 + 0.5) / 2; }
+
+// Where the parts of a card lie at one scale, in its own pixels.
+struct Geometry {
+    double s;           // scale, 1 = 100 %
+    int width, height;  // the picture
+    int indexTop;       // first pixel row of a capital
+    int indexHeight;    // capital height
+    // The suit symbol's box, which the 14 x 28 design's x 1..13, y 14..28 maps onto.
+    int suitLeft, suitRight, suitTop;
+
+    explicit Geometry(int percent) : s(percent / 100.0) {
+        const pellora::PictureSize size = pellora::cardPictureSize(percent);
+        width = size.width;
+        height = size.height;
+        indexTop = roundHalfUp(2 * s);
+        indexHeight = static_cast<int>(std::floor(10 * s));  // down: keeps a clear gap above the symbol
+        suitTop = height - roundHalfUp(14 * s);
+        // As wide as the height asks for, in the card's parity so that the
+        // symbol's points fall on pixel edges or centres alike on both sides.
+        const double wanted = 12.0 * (height - suitTop) / 14;
+        int w = static_cast<int>(std::floor(wanted));
+        if ((width - w) % 2 != 0) --w;  // the nearest of that parity below...
+        if (wanted - w >= 1) w += 2;     // ...or above, if that is as near
+        suitLeft = (width - w) / 2;
+        suitRight = suitLeft + w;
+    }
+    double centreX() const { return width / 2.0; }
+    double x(double designX) const { return designX * width / kCardWidth; }
+    double y(double designY) const { return designY * height / kCardHeight; }
+};
 
 struct Ink {
     double r, g, b;
@@ -63,17 +96,15 @@ Glyph renderGlyph(FT_Face face, char c, double xppem, double yppem, int shift64)
     return g;
 }
 
-// Lays `c` on the card in `ink`: its ink centred on `centre`, give or take the
-// fraction of a pixel that puts its stems most squarely on whole pixels, and
-// its top on row kIndexTop. A glyph reaching below the baseline (the J) is
-// drawn shorter so that it keeps to the index rows.
-void drawIndexGlyph(cairo_surface_t* card, const Ink& ink, const Font& font, char c, double squeeze,
-                    double centre) {
-    const double ppem = kIndexHeight / kCapHeightEm;
+// `c` as it is drawn in the index: give or take the fraction of a pixel that
+// puts its stems most squarely on whole pixels. A glyph reaching below the
+// baseline (the J) is drawn shorter so that it keeps to the index rows.
+Glyph indexGlyph(const Geometry& g, const Font& font, char c, double squeeze) {
+    const double ppem = g.indexHeight / kCapHeightEm;
     double yppem = ppem;
     const Glyph probe = renderGlyph(font.ftFace(), c, ppem * squeeze, yppem, 0);
     const int depth = probe.rows - probe.top;  // rows below the baseline
-    if (depth > 2) yppem = ppem * kIndexHeight / (kIndexHeight + depth);
+    if (depth * 5 > g.indexHeight) yppem = ppem * g.indexHeight / (g.indexHeight + depth);
 
     // Try the pen a few eighths of a pixel either way and the glyph a few per
     // cent narrower or wider; keep the crispest, preferring small changes.
@@ -81,35 +112,49 @@ void drawIndexGlyph(cairo_surface_t* card, const Ink& ink, const Font& font, cha
     double bestScore = 1e9;
     for (double stretch : {1.0, 0.96, 1.04, 0.92, 1.08}) {
         for (int shift = 0; shift < 64; shift += 8) {
-            Glyph g = renderGlyph(font.ftFace(), c, ppem * squeeze * stretch, yppem, shift);
-            const double score = g.blur + 4 * std::abs(stretch - 1);
+            Glyph glyph = renderGlyph(font.ftFace(), c, ppem * squeeze * stretch, yppem, shift);
+            // Blur grows with the glyph's outline, so the price of a stretch does too.
+            const double score = glyph.blur + 4 * g.s * std::abs(stretch - 1);
             if (score < bestScore - 1e-9) {
                 bestScore = score;
-                best = std::move(g);
+                best = std::move(glyph);
             }
         }
     }
+    return best;
+}
 
-    // Whole-pixel placement of the best bitmap: ink box centred, top on kIndexTop.
-    int firstCol = best.width, lastCol = -1, firstRow = best.rows;
-    for (int y = 0; y < best.rows; ++y)
-        for (int x = 0; x < best.width; ++x)
-            if (best.coverage[static_cast<std::size_t>(y * best.width + x)] > 0) {
-                firstCol = std::min(firstCol, x);
-                lastCol = std::max(lastCol, x);
-                firstRow = std::min(firstRow, y);
+// The bitmap's inked columns [first, last] and first inked row.
+struct InkBox {
+    int firstCol, lastCol, firstRow;
+    int width() const { return lastCol - firstCol + 1; }
+};
+
+InkBox inkBox(const Glyph& glyph) {
+    InkBox box{glyph.width, -1, glyph.rows};
+    for (int y = 0; y < glyph.rows; ++y)
+        for (int x = 0; x < glyph.width; ++x)
+            if (glyph.coverage[static_cast<std::size_t>(y * glyph.width + x)] > 0) {
+                box.firstCol = std::min(box.firstCol, x);
+                box.lastCol = std::max(box.lastCol, x);
+                box.firstRow = std::min(box.firstRow, y);
             }
-    const int x0 = static_cast<int>(std::lround(centre - (firstCol + lastCol + 1) / 2.0));
-    const int y0 = static_cast<int>(kIndexTop) - firstRow;
+    return box;
+}
 
+// Lays the glyph on the card in `ink` with its first inked column at `left`
+// and its top on row indexTop.
+void blitGlyph(cairo_surface_t* card, const Geometry& g, const Ink& ink, const Glyph& glyph, int left) {
+    const InkBox box = inkBox(glyph);
+    const int x0 = left - box.firstCol, y0 = g.indexTop - box.firstRow;
     cairo_surface_flush(card);
     unsigned char* data = cairo_image_surface_get_data(card);
     const int stride = cairo_image_surface_get_stride(card);
-    for (int y = 0; y < best.rows; ++y)
-        for (int x = 0; x < best.width; ++x) {
+    for (int y = 0; y < glyph.rows; ++y)
+        for (int x = 0; x < glyph.width; ++x) {
             const int px = x0 + x, py = y0 + y;
-            if (px < 0 || px >= kCardWidth || py < 0 || py >= kCardHeight) continue;
-            const double a = best.coverage[static_cast<std::size_t>(y * best.width + x)] / 255.0;
+            if (px < 0 || px >= g.width || py < 0 || py >= g.height) continue;
+            const double a = glyph.coverage[static_cast<std::size_t>(y * glyph.width + x)] / 255.0;
             auto* p = reinterpret_cast<std::uint32_t*>(data + py * stride) + px;
             auto mix = [a](std::uint32_t under, double over) {
                 return static_cast<std::uint32_t>(std::lround(under * (1 - a) + over * 255 * a));
@@ -120,17 +165,38 @@ void drawIndexGlyph(cairo_surface_t* card, const Ink& ink, const Font& font, cha
     cairo_surface_mark_dirty(card);
 }
 
+// `c` with its ink centred on `centre`, to the nearest pixel.
+void drawCentred(cairo_surface_t* card, const Geometry& g, const Ink& ink, const Font& font, char c,
+                 double squeeze, double centre) {
+    const Glyph glyph = indexGlyph(g, font, c, squeeze);
+    const InkBox box = inkBox(glyph);
+    blitGlyph(card, g, ink, glyph, static_cast<int>(std::lround(centre - box.width() / 2.0)));
+}
+
 // The rank index in the upper half; "10" as two narrowed digits side by side.
-void drawIndex(cairo_surface_t* card, const Ink& ink, const Font& font, const std::string& text) {
-    if (text == "10") {
-        drawIndexGlyph(card, ink, font, '1', kTenSqueeze, kTenOneCentre);
-        drawIndexGlyph(card, ink, font, '0', kTenSqueeze, kTenZeroCentre);
+// At 100 % each digit has its own place on the 14-pixel grid. Larger cards
+// have the room for fuller digits, spread so that the margins and the gap
+// between them are even and the pair fills nearly the width.
+void drawIndex(cairo_surface_t* card, const Geometry& g, const Ink& ink, const Font& font, const std::string& text) {
+    if (text != "10") {
+        drawCentred(card, g, ink, font, text[0], 1.0, g.centreX());
+    } else if (g.width == kCardWidth) {
+        drawCentred(card, g, ink, font, '1', kTenSqueeze, kTenOneCentre);
+        drawCentred(card, g, ink, font, '0', kTenSqueeze, kTenZeroCentre);
     } else {
-        drawIndexGlyph(card, ink, font, text[0], 1.0, kCentreX);
+        const Glyph one = indexGlyph(g, font, '1', kTenSqueezeLarge);
+        const Glyph zero = indexGlyph(g, font, '0', kTenSqueezeLarge);
+        const int room = g.width - inkBox(one).width() - inkBox(zero).width();
+        const int margin = std::max(0, roundHalfUp(room / 3.0));
+        blitGlyph(card, g, ink, one, margin);
+        blitGlyph(card, g, ink, zero, g.width - margin - inkBox(zero).width());
     }
 }
 
-// Suit symbols, about 12 px wide, from row 14 down to the bottom edge.
+// Suit symbols on the 100 % grid: about 12 px wide, from row 14 down to the
+// bottom edge, centred on x 7.
+constexpr double kCentreX = 7;
+
 void diamondPath(cairo_t* cr) {
     cairo_move_to(cr, kCentreX, 14);
     cairo_line_to(cr, 13, 21);
@@ -184,42 +250,71 @@ void clubPath(cairo_t* cr) {
     cairo_close_path(cr);
 }
 
-void drawSuit(cairo_t* cr, pellora::Suit suit) {
+void drawSuit(cairo_t* cr, const Geometry& g, pellora::Suit suit) {
     cairo_new_path(cr);
+    // Design x 1..13, y 14..28 onto the symbol's whole-pixel box.
+    const double kx = (g.suitRight - g.suitLeft) / 12.0, ky = (g.height - g.suitTop) / 14.0;
+    cairo_save(cr);
+    cairo_translate(cr, g.suitLeft - kx, g.suitTop - 14 * ky);
+    cairo_scale(cr, kx, ky);
     switch (suit) {
         case pellora::Suit::Diamond: diamondPath(cr); break;
         case pellora::Suit::Club: clubPath(cr); break;
         case pellora::Suit::Heart: heartPath(cr); break;
         case pellora::Suit::Spade: spadePath(cr); break;
     }
+    cairo_restore(cr);  // the path stays in device space
     cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
     cairo_fill(cr);
 }
 
 // The joker: a crown with five points, two light bands across its lower half
-// and a solid base, from row 1 to row 26.
-void drawJoker(cairo_t* cr, const Ink& ink) {
+// and a solid base, from row 1 to row 26 at 100 %. Edges that lie on whole
+// pixels there stay on whole pixels at every scale; the right half mirrors the left.
+void drawJoker(cairo_t* cr, const Geometry& g, const Ink& ink) {
+    const double w = g.width;
+    auto col = [&](double designX) { return roundHalfUp(g.x(designX)); };
+    auto line = [&](double designY) { return roundHalfUp(g.y(designY)); };
     // The crown flares from its foot (x 2..12) to its outer points.
-    const double tipsLeft = 0.5, tipsRight = 13.5, tips = 1, valleys = 7.5, bodyBottom = 21;
+    const double tipsLeft = snapHalf(g.x(0.5)), tipsRight = w - tipsLeft, tips = line(1);
+    const double valleys = snapHalf(g.y(7.5)), bodyBottom = line(21), foot = col(2);
     const double step = (tipsRight - tipsLeft) / 4;
-    cairo_move_to(cr, 2, bodyBottom);
+    cairo_move_to(cr, foot, bodyBottom);
     cairo_line_to(cr, tipsLeft, tips);
     for (int i = 0; i < 4; ++i) {
         cairo_line_to(cr, tipsLeft + step * (i + 0.5), valleys);
         cairo_line_to(cr, tipsLeft + step * (i + 1), tips);
     }
-    cairo_line_to(cr, 12, bodyBottom);
+    cairo_line_to(cr, w - foot, bodyBottom);
     cairo_close_path(cr);
-    cairo_rectangle(cr, 1, 22, 12, 5);  // the base, rows 22..26
+    const int baseLeft = col(1), baseTop = line(22);
+    cairo_rectangle(cr, baseLeft, baseTop, w - 2 * baseLeft, line(27) - baseTop);  // rows 22..26 at 100 %
     setInk(cr, ink);
     cairo_fill(cr);
 
     // The bands are a pale tint of the ink, so the figure keeps one colour.
     const double pale = 0.6;
     cairo_set_source_rgb(cr, ink.r + (1 - ink.r) * pale, ink.g + (1 - ink.g) * pale, ink.b + (1 - ink.b) * pale);
-    cairo_rectangle(cr, 3, 12, 8, 2);
-    cairo_rectangle(cr, 3, 16, 8, 2);
+    const int bandLeft = col(3), band = line(14) - line(12);
+    cairo_rectangle(cr, bandLeft, line(12), w - 2 * bandLeft, band);
+    cairo_rectangle(cr, bandLeft, line(16), w - 2 * bandLeft, band);
     cairo_fill(cr);
+}
+
+// Every pixel is the ink blended into white by some coverage. Above 100 %
+// the coverage is rounded to steps of a fifth: the edges stay soft (the eye
+// cannot tell more steps apart at these sizes) and the files take a third
+// less room. 51 is a step of 4-bit grey, and the jokers' band tint is one step.
+constexpr int kInkStep = 51;
+
+void quantiseInk(Image& img, const Ink& ink) {
+    for (std::uint32_t& p : img.pixels) {
+        const int paper = static_cast<int>(p >> 8 & 0xFF);  // green is white minus coverage in either ink
+        const int q = (paper + kInkStep / 2) / kInkStep * kInkStep;
+        const int r = ink.r > 0 ? 255 : q;
+        p = 0xFF000000u | static_cast<std::uint32_t>(r) << 16 | static_cast<std::uint32_t>(q) << 8 |
+            static_cast<std::uint32_t>(q);
+    }
 }
 
 }  // namespace
@@ -249,27 +344,29 @@ Image toImage(cairo_surface_t* surface) {
     return img;
 }
 
-Image drawCard(const Font& font, int row, int element) {
-    if (pellora::cardPictureFile(row, element).empty())
+Image drawCard(const Font& font, int row, int element, int scale) {
+    if (pellora::cardPicturePath(row, element, scale).empty())
         throw std::invalid_argument("no card picture for row " + std::to_string(row) + ", element " +
-                                    std::to_string(element));
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, kCardWidth, kCardHeight);
+                                    std::to_string(element) + " at " + std::to_string(scale) + " %");
+    const Geometry g(scale);
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, g.width, g.height);
     cairo_t* cr = cairo_create(surface);
     cairo_set_source_rgb(cr, 1, 1, 1);
     cairo_paint(cr);
 
     const Ink& ink = pellora::isRedPicture(row, element) ? kRed : kBlack;
     if (pellora::isJokerRow(row)) {
-        drawJoker(cr, ink);
+        drawJoker(cr, g, ink);
     } else {
         setInk(cr, ink);
-        drawSuit(cr, pellora::suitOfElement(element));
-        drawIndex(surface, ink, font, pellora::rankRows()[static_cast<std::size_t>(row - 1)].caption);
+        drawSuit(cr, g, pellora::suitOfElement(element));
+        drawIndex(surface, g, ink, font, pellora::rankRows()[static_cast<std::size_t>(row - 1)].caption);
     }
 
     cairo_destroy(cr);
     Image img = toImage(surface);
     cairo_surface_destroy(surface);
+    if (scale != 100) quantiseInk(img, ink);
     return img;
 }
 

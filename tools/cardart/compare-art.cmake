@@ -13,8 +13,9 @@ if(NOT rc EQUAL 0)
   message(FATAL_ERROR "compare-art: cardart failed (${rc})")
 endif()
 
-file(GLOB fresh RELATIVE "${WORK}" "${WORK}/cards/*.png")
-file(GLOB committed RELATIVE "${ASSETS}" "${ASSETS}/cards/*.png")
+# The 100 % pictures and every larger scale's folder.
+file(GLOB_RECURSE fresh RELATIVE "${WORK}" "${WORK}/cards/*.png")
+file(GLOB_RECURSE committed RELATIVE "${ASSETS}" "${ASSETS}/cards/*.png")
 list(APPEND fresh pellora.ico)
 list(APPEND committed pellora.ico)
 list(SORT fresh)

@@ -2,8 +2,9 @@
 //
 //   cardart --out DIR [--sheet FILE]
 //
-// writes DIR/cards/<card>.png (54 pictures) and DIR/pellora.ico; with --sheet
-// also a contact sheet of everything, the cards laid out as on the window.
+// writes DIR/cards/<card>.png (54 pictures at 100 %), DIR/cards/<scale>/<card>.png
+// for every larger scale and DIR/pellora.ico; with --sheet also a contact sheet
+// of everything, the cards laid out as on the window at each scale.
 #include "art.h"
 #include "ico.h"
 #include "png.h"
@@ -14,8 +15,11 @@
 
 #include <cairo.h>
 
+#include <algorithm>
+#include <array>
 #include <filesystem>
 #include <iostream>
+#include <map>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -26,6 +30,20 @@ using namespace cardart;
 namespace {
 
 constexpr int kIconSizes[] = {48, 32, 24, 16};
+
+// Every card at every scale, drawn once.
+class CardSet {
+public:
+    explicit CardSet(const Font& font) {
+        for (int scale : pellora::kArtScales)
+            for (const auto& r : pellora::rankRows())
+                for (int e = 0; e < r.pictures; ++e) cards_[{r.row, e, scale}] = drawCard(font, r.row, e, scale);
+    }
+    const Image& card(int row, int element, int scale) const { return cards_.at({row, element, scale}); }
+
+private:
+    std::map<std::array<int, 3>, Image> cards_;
+};
 
 std::vector<IconImage> iconImages(const Font& font) {
     std::vector<IconImage> images;
@@ -76,55 +94,72 @@ void checkerboard(cairo_t* cr, double x, double y, double w, double h) {
         }
 }
 
-// The group box of the window at `scale`: each picture in its cell with the
-// one-pixel frame line, the rank buttons as grey blocks.
-void drawWindowPictures(cairo_t* cr, const Font& font, double x0, double y0, int scale) {
-    const pellora::Rect frame = pellora::toPixels(pellora::findControl("Frame1")->twips, 96);
-    auto place = [&](const pellora::Rect& r, double inset) {
-        cairo_rectangle(cr, x0 + (r.left - frame.left + inset) * scale, y0 + (r.top - frame.top + inset) * scale,
-                        (r.width - 2 * inset) * scale, (r.height - 2 * inset) * scale);
+// The group box of the window as it shows at `scale` per cent, enlarged `zoom`
+// times: each picture unscaled in its cell, inside a one-pixel frame line
+// centred in the cell, the rank buttons as grey blocks.
+void drawWindowPictures(cairo_t* cr, const CardSet& cards, double x0, double y0, int scale, int zoom) {
+    const int dpi = 96 * scale / 100;
+    const pellora::Rect frame = pellora::toPixels(pellora::findControl("Frame1")->twips, dpi);
+    const pellora::PictureSize art = pellora::cardPictureSize(scale);
+    auto place = [&](double left, double top, double width, double height) {
+        cairo_rectangle(cr, x0 + (left - frame.left) * zoom, y0 + (top - frame.top) * zoom, width * zoom,
+                        height * zoom);
     };
     cairo_set_source_rgb(cr, 0.94, 0.94, 0.94);
-    cairo_rectangle(cr, x0, y0, frame.width * scale, frame.height * scale);
+    cairo_rectangle(cr, x0, y0, frame.width * zoom, frame.height * zoom);
     cairo_fill(cr);
     for (const auto& c : pellora::controlTable()) {
         if (c.row == 0) continue;
-        place(pellora::toPixels(c.twips, 96), 0);
+        const pellora::Rect r = pellora::toPixels(c.twips, dpi);
+        place(r.left, r.top, r.width, r.height);
         cairo_set_source_rgb(cr, 0.82, 0.82, 0.82);
         cairo_fill(cr);
     }
     for (const auto& cell : pellora::pictureTable()) {
-        const pellora::Rect r = pellora::toPixels(cell.twips, 96);
-        place(r, 0);
+        const pellora::Rect r = pellora::toPixels(cell.twips, dpi);
+        const int left = r.left + (r.width - art.width - 2) / 2, top = r.top + (r.height - art.height - 2) / 2;
+        place(left, top, art.width + 2, art.height + 2);
         cairo_set_source_rgb(cr, 0.5, 0.5, 0.5);
         cairo_fill(cr);
-        paste(cr, drawCard(font, cell.row, cell.element), x0 + (r.left - frame.left + 1) * scale,
-              y0 + (r.top - frame.top + 1) * scale, scale);
+        paste(cr, cards.card(cell.row, cell.element, scale), x0 + (left + 1 - frame.left) * zoom,
+              y0 + (top + 1 - frame.top) * zoom, zoom);
     }
 }
 
-void writeSheet(const Font& font, const std::vector<IconImage>& icons, const std::string& path) {
-    const pellora::Rect frame = pellora::toPixels(pellora::findControl("Frame1")->twips, 96);
+void writeSheet(const CardSet& cards, const std::vector<IconImage>& icons, const std::string& path) {
     const int gap = 16;
-    const int iconsLeft = gap + frame.width + gap + frame.width * 4 + gap;
-    const int width = iconsLeft + (48 * 4 + 8) * 4 + gap;
-    const int height = gap * 2 + frame.height * 4;
+    auto frameAt = [](int scale) { return pellora::toPixels(pellora::findControl("Frame1")->twips, 96 * scale / 100); };
+    // Every scale side by side, then 100 % enlarged four times, then the icons.
+    int width = gap, height = 0;
+    for (int scale : pellora::kArtScales) {
+        width += frameAt(scale).width + gap;
+        height = std::max(height, frameAt(scale).height);
+    }
+    const int zoomedLeft = width;
+    width += frameAt(100).width * 4 + gap;
+    height = std::max(height, frameAt(100).height * 4);
+    const int iconsLeft = width;
+    width += (48 * 4 + 8) * 4 + gap;
+    height += gap * 2;
 
     cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height);
     cairo_t* cr = cairo_create(surface);
     cairo_set_source_rgb(cr, 1, 1, 1);
     cairo_paint(cr);
-    drawWindowPictures(cr, font, gap, gap, 1);
-    drawWindowPictures(cr, font, gap * 2 + frame.width, gap, 4);
-
+    int left = gap;
+    for (int scale : pellora::kArtScales) {
+        drawWindowPictures(cr, cards, left, gap, scale, 1);
+        left += frameAt(scale).width + gap;
+    }
+    drawWindowPictures(cr, cards, zoomedLeft, gap, 100, 4);
     // Icons: 8-bit (as its palette and mask show it) over 32-bit, at 1x and 4x.
     for (std::size_t i = 0; i < icons.size(); ++i) {
         const Image shown = icons[i].bits == 8 ? fromPaletted(toPaletted(icons[i].image)) : icons[i].image;
         const int size = shown.width;
-        const double x = iconsLeft + static_cast<double>(i % 4) * (48 + 8);
+        const double ix = iconsLeft + static_cast<double>(i % 4) * (48 + 8);
         const double y = gap + (i < 4 ? 0 : 60);
-        checkerboard(cr, x, y, size, size);
-        paste(cr, shown, x, y, 1);
+        checkerboard(cr, ix, y, size, size);
+        paste(cr, shown, ix, y, 1);
         const double bx = iconsLeft + static_cast<double>(i % 4) * (48 * 4 + 8);
         const double by = gap + 130 + (i < 4 ? 0 : 48 * 4 + 8);
         checkerboard(cr, bx, by, size * 4, size * 4);
@@ -147,7 +182,7 @@ void writeSheet(const Font& font, const std::vector<IconImage>& icons, const std
 
 int usage() {
     std::cerr << "usage: cardart --out DIR [--sheet FILE]\n"
-                 "  writes DIR/cards/*.png and DIR/pellora.ico; --sheet also writes a contact sheet\n";
+                 "  writes DIR/cards/*.png, DIR/cards/<scale>/*.png and DIR/pellora.ico; --sheet also writes a contact sheet\n";
     return 2;
 }
 
@@ -168,19 +203,20 @@ int main(int argc, char** argv) {
 
     try {
         const Font font;
-        const fs::path cards = fs::path(out) / pellora::kCardPictureFolder;
-        fs::create_directories(cards);
-        for (const auto& r : pellora::rankRows())
-            for (int e = 0; e < r.pictures; ++e) {
-                const Image img = drawCard(font, r.row, e);
-                writeFile((cards / pellora::cardPictureFile(r.row, e)).string(),
-                          encodePng(img.width, img.height, img.pixels, false));
-            }
+        const CardSet cards(font);
+        for (int scale : pellora::kArtScales)
+            for (const auto& r : pellora::rankRows())
+                for (int e = 0; e < r.pictures; ++e) {
+                    const fs::path file = fs::path(out) / pellora::cardPicturePath(r.row, e, scale);
+                    fs::create_directories(file.parent_path());
+                    const Image& img = cards.card(r.row, e, scale);
+                    writeFile(file.string(), encodeCompactPng(img.width, img.height, img.pixels));
+                }
         const std::vector<IconImage> icons = iconImages(font);
         writeFile((fs::path(out) / pellora::kIconFile).string(), encodeIco(icons));
         if (!sheet.empty()) {
             if (fs::path(sheet).has_parent_path()) fs::create_directories(fs::path(sheet).parent_path());
-            writeSheet(font, icons, sheet);
+            writeSheet(cards, icons, sheet);
         }
     } catch (const std::exception& e) {
         std::cerr << "cardart: " << e.what() << "\n";
