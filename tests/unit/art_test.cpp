@@ -2,8 +2,13 @@
 #include "pictures.h"
 #include "tally.h"
 
+#include "layout.h"
+
 #include <cairo.h>
 #include <gtest/gtest.h>
+
+#include <cmath>
+#include <utility>
 
 #include <cstdint>
 #include <fstream>
@@ -14,9 +19,6 @@
 namespace {
 
 const std::string kAssets = PELLORA_ASSETS_DIR;
-constexpr int kWidth = 14;
-constexpr int kHeight = 28;
-constexpr int kUpperRows = 14;  // rows 0..13 hold the index, 14..27 the suit
 
 struct Rgb {
     int r, g, b;
@@ -29,10 +31,12 @@ struct Picture {
     int width = 0, height = 0;
     std::vector<Rgb> px;
     const Rgb& at(int x, int y) const { return px[static_cast<std::size_t>(y * width + x)]; }
+    int upperRows() const { return height / 2; }       // the index's half; the suit's below
+    int indexRows() const { return height * 12 / 28; }  // rows 0..11 at 100 %: the index, no suit
 };
 
-Picture load(int row, int element) {
-    const std::string path = kAssets + "/" + pellora::kCardPictureFolder + "/" + pellora::cardPictureFile(row, element);
+Picture load(int row, int element, int scale) {
+    const std::string path = kAssets + "/" + pellora::cardPicturePath(row, element, scale);
     cairo_surface_t* s = cairo_image_surface_create_from_png(path.c_str());
     Picture p;
     if (cairo_surface_status(s) != CAIRO_STATUS_SUCCESS) {
@@ -84,82 +88,216 @@ std::vector<int> coverage(const Picture& p, int first, int last) {
     return c;
 }
 
+std::string traceOf(int scale, int row, int element) { return pellora::cardPicturePath(row, element, scale); }
+
 }  // namespace
 
-TEST(CardPictures, EveryCardIs14By28OnWhiteWithInkInBothHalves) {
-    for (const Card& c : allCards()) {
-        SCOPED_TRACE(pellora::cardPictureFile(c.row, c.element));
-        const Picture p = load(c.row, c.element);
-        ASSERT_EQ(p.width, kWidth);
-        ASSERT_EQ(p.height, kHeight);
-        EXPECT_TRUE(p.at(0, 0).white() && p.at(kWidth - 1, 0).white());
-        for (int x = 0; x < kWidth; ++x) EXPECT_TRUE(p.at(x, 0).white()) << "top row, x " << x;
-        int white = 0;
-        for (const Rgb& v : p.px) white += v.white();
-        EXPECT_GE(white, kWidth * kHeight / 4) << "too little white background";
-        // At least a few pixels' worth of solid ink in each half.
-        EXPECT_GT(inkIn(p, 0, kUpperRows - 1), 255 * 10) << "no index in the upper half";
-        EXPECT_GT(inkIn(p, kUpperRows, kHeight - 1), 255 * 20) << "no symbol in the lower half";
+TEST(CardPictures, EveryCardHasItsScalesSizeOnWhiteWithInkInBothHalves) {
+    for (int scale : pellora::kArtScales) {
+        const pellora::PictureSize size = pellora::cardPictureSize(scale);
+        const double area = scale * scale / 10000.0;  // against 100 %
+        for (const Card& c : allCards()) {
+            SCOPED_TRACE(traceOf(scale, c.row, c.element));
+            const Picture p = load(c.row, c.element, scale);
+            ASSERT_EQ(p.width, size.width);
+            ASSERT_EQ(p.height, size.height);
+            for (int x = 0; x < p.width; ++x) EXPECT_TRUE(p.at(x, 0).white()) << "top row, x " << x;
+            int white = 0;
+            for (const Rgb& v : p.px) white += v.white();
+            EXPECT_GE(white, p.width * p.height / 4) << "too little white background";
+            // At least a few pixels' worth of solid ink in each half.
+            EXPECT_GT(inkIn(p, 0, p.upperRows() - 1), 255 * 10 * area) << "no index in the upper half";
+            EXPECT_GT(inkIn(p, p.upperRows(), p.height - 1), 255 * 20 * area) << "no symbol in the lower half";
+        }
     }
 }
 
 TEST(CardPictures, DiamondsHeartsAndTheBigJokerArePureRedTheRestPureBlack) {
-    for (const Card& c : allCards()) {
-        SCOPED_TRACE(pellora::cardPictureFile(c.row, c.element));
-        const bool red = shouldBeRed(c);
-        EXPECT_EQ(pellora::isRedPicture(c.row, c.element), red);
-        const Picture p = load(c.row, c.element);
-        int solid = 0;
-        for (const Rgb& v : p.px) {
-            // Anti-aliased ink is a blend of the ink colour into white, never another hue.
-            if (red) {
-                ASSERT_TRUE(v.r == 255 && v.g == v.b) << v.r << "," << v.g << "," << v.b;
-            } else {
-                ASSERT_TRUE(v.r == v.g && v.g == v.b) << v.r << "," << v.g << "," << v.b;
+    for (int scale : pellora::kArtScales) {
+        const double area = scale * scale / 10000.0;
+        for (const Card& c : allCards()) {
+            SCOPED_TRACE(traceOf(scale, c.row, c.element));
+            const bool red = shouldBeRed(c);
+            EXPECT_EQ(pellora::isRedPicture(c.row, c.element), red);
+            const Picture p = load(c.row, c.element, scale);
+            int solid = 0;
+            for (const Rgb& v : p.px) {
+                // Anti-aliased ink is a blend of the ink colour into white, never another hue.
+                if (red) {
+                    ASSERT_TRUE(v.r == 255 && v.g == v.b) << v.r << "," << v.g << "," << v.b;
+                } else {
+                    ASSERT_TRUE(v.r == v.g && v.g == v.b) << v.r << "," << v.g << "," << v.b;
+                }
+                solid += v.ink() == 255;
             }
-            solid += v.ink() == 255;
+            EXPECT_GE(solid, 20 * area) << "too few pixels of pure " << (red ? "red" : "black");
         }
-        EXPECT_GE(solid, 20) << "too few pixels of pure " << (red ? "red" : "black");
     }
 }
 
 TEST(CardPictures, CardsOfOneRankDifferAndSuitsLookTheSameInEveryRank) {
-    for (int row = 1; row <= 13; ++row) {
-        SCOPED_TRACE(row);
-        std::vector<Picture> suits;
-        for (int e = 0; e < 4; ++e) suits.push_back(load(row, e));
-        for (int a = 0; a < 4; ++a)
-            for (int b = a + 1; b < 4; ++b) {
-                EXPECT_NE(coverage(suits[a], kUpperRows, kHeight - 1), coverage(suits[b], kUpperRows, kHeight - 1))
-                    << "elements " << a << " and " << b << " show the same symbol";
-            }
-        // The index is the same in every suit of the rank, only its colour changes.
-        for (int e = 1; e < 4; ++e) EXPECT_EQ(coverage(suits[0], 0, 11), coverage(suits[e], 0, 11));
-        for (int e = 0; e < 4 && row > 1; ++e) {
-            EXPECT_EQ(coverage(suits[e], 15, kHeight - 1), coverage(load(1, e), 15, kHeight - 1))
-                << "element " << e << " differs from the ace's symbol";
+    for (int scale : pellora::kArtScales) {
+        std::vector<Picture> aces;
+        for (int e = 0; e < 4; ++e) aces.push_back(load(1, e, scale));
+        for (int row = 1; row <= 13; ++row) {
+            SCOPED_TRACE(traceOf(scale, row, 0));
+            std::vector<Picture> suits;
+            for (int e = 0; e < 4; ++e) suits.push_back(load(row, e, scale));
+            const int h = suits[0].height, upper = suits[0].upperRows();
+            for (int a = 0; a < 4; ++a)
+                for (int b = a + 1; b < 4; ++b)
+                    EXPECT_NE(coverage(suits[a], upper, h - 1), coverage(suits[b], upper, h - 1))
+                        << "elements " << a << " and " << b << " show the same symbol";
+            // The index is the same in every suit of the rank, only its colour changes.
+            const int index = suits[0].indexRows();
+            for (int e = 1; e < 4; ++e) EXPECT_EQ(coverage(suits[0], 0, index - 1), coverage(suits[e], 0, index - 1));
+            for (int e = 0; e < 4 && row > 1; ++e)
+                EXPECT_EQ(coverage(suits[e], upper + 1, h - 1), coverage(aces[e], upper + 1, h - 1))
+                    << "element " << e << " differs from the ace's symbol";
         }
     }
 }
 
 TEST(CardPictures, NoTwoRanksShareAnIndex) {
-    std::vector<std::vector<int>> indexes;
-    for (int row = 1; row <= 13; ++row) indexes.push_back(coverage(load(row, 3), 0, kUpperRows - 1));
-    for (std::size_t a = 0; a < indexes.size(); ++a)
-        for (std::size_t b = a + 1; b < indexes.size(); ++b)
-            EXPECT_NE(indexes[a], indexes[b]) << "rows " << a + 1 << " and " << b + 1;
+    for (int scale : pellora::kArtScales) {
+        SCOPED_TRACE(scale);
+        std::vector<std::vector<int>> indexes;
+        for (int row = 1; row <= 13; ++row) {
+            const Picture p = load(row, 3, scale);
+            indexes.push_back(coverage(p, 0, p.upperRows() - 1));
+        }
+        for (std::size_t a = 0; a < indexes.size(); ++a)
+            for (std::size_t b = a + 1; b < indexes.size(); ++b)
+                EXPECT_NE(indexes[a], indexes[b]) << "rows " << a + 1 << " and " << b + 1;
+    }
 }
 
-TEST(CardPictures, JokersAreOneFigureFromTheSecondRowToTheTwentySeventh) {
+// Drawn for its size rather than enlarged: most of the index's inked pixels
+// are solid ink, where a stretched picture would be mostly soft edges (the
+// 14-pixel originals are a quarter to a half solid).
+TEST(CardPictures, IndexesAreCrispAboveOneHundredPercent) {
+    for (int scale : pellora::kArtScales) {
+        if (scale == 100) continue;
+        for (int row = 1; row <= 13; ++row) {
+            SCOPED_TRACE(traceOf(scale, row, 3));
+            const Picture p = load(row, 3, scale);
+            int inked = 0, solid = 0;
+            for (int y = 0; y < p.indexRows(); ++y)
+                for (int x = 0; x < p.width; ++x) {
+                    inked += p.at(x, y).ink() > 0;
+                    solid += p.at(x, y).ink() == 255;
+                }
+            EXPECT_GE(solid * 100, inked * 50) << solid << " of " << inked << " inked pixels solid";
+        }
+    }
+}
+
+TEST(CardPictures, JokersAreOneFigureFromNearTheTopToNearTheBottom) {
+    for (int scale : pellora::kArtScales) {
+        for (int row : {14, 15}) {
+            SCOPED_TRACE(traceOf(scale, row, 0));
+            const Picture p = load(row, 0, scale);
+            const double s = scale / 100.0;
+            int first = -1, last = -1;
+            for (int y = 0; y < p.height; ++y)
+                if (inkIn(p, y, y) > 0) {
+                    if (first < 0) first = y;
+                    last = y;
+                }
+            EXPECT_GE(first, 1);
+            EXPECT_LE(first, std::ceil(1.5 * s)) << "the points start too low";
+            EXPECT_LE(last, p.height - 2);
+            EXPECT_GE(last, p.height - 1 - std::ceil(1.5 * s)) << "the base ends too high";
+            EXPECT_GT(inkIn(p, last, last), 255 * p.width * 3 / 4) << "the base is not solid across";
+        }
+        EXPECT_EQ(coverage(load(14, 0, scale), 0, pellora::cardPictureSize(scale).height - 1),
+                  coverage(load(15, 0, scale), 0, pellora::cardPictureSize(scale).height - 1))
+            << "one figure, two colours";
+    }
+    // At 100 % exactly from the second row to the twenty-seventh.
     for (int row : {14, 15}) {
-        SCOPED_TRACE(row);
-        const Picture p = load(row, 0);
+        const Picture p = load(row, 0, 100);
         EXPECT_EQ(inkIn(p, 0, 0), 0);
         EXPECT_GT(inkIn(p, 1, 1), 0);
         EXPECT_GT(inkIn(p, 26, 26), 255 * 10);
         EXPECT_EQ(inkIn(p, 27, 27), 0);
     }
-    EXPECT_EQ(coverage(load(14, 0), 0, kHeight - 1), coverage(load(15, 0), 0, kHeight - 1)) << "one figure, two colours";
+}
+
+// All the pictures go into one small program: they must stay compact.
+TEST(CardPictures, AllScalesTogetherFitTheirShareOfTheProgram) {
+    std::size_t total = 0;
+    for (int scale : pellora::kArtScales) {
+        std::size_t bytes = 0;
+        for (const Card& c : allCards()) {
+            std::ifstream f(kAssets + "/" + pellora::cardPicturePath(c.row, c.element, scale),
+                            std::ios::binary | std::ios::ate);
+            ASSERT_TRUE(f) << traceOf(scale, c.row, c.element);
+            bytes += static_cast<std::size_t>(f.tellg());
+        }
+        RecordProperty("bytes_at_" + std::to_string(scale), static_cast<int>(bytes));
+        total += bytes;
+    }
+    EXPECT_LE(total, 120000u) << "the card pictures grew to " << total << " bytes";
+}
+
+// --- which art the window shows ----------------------------------------------
+
+TEST(ArtScales, PickTheLargestDrawnScaleNotAboveTheDisplays) {
+    EXPECT_EQ(pellora::artScaleForDpi(96), 100);
+    EXPECT_EQ(pellora::artScaleForDpi(72), 100) << "nothing is drawn below 100 %";
+    EXPECT_EQ(pellora::artScaleForDpi(0), 100);
+    EXPECT_EQ(pellora::artScaleForDpi(119), 100);
+    EXPECT_EQ(pellora::artScaleForDpi(120), 125);
+    EXPECT_EQ(pellora::artScaleForDpi(143), 125);
+    EXPECT_EQ(pellora::artScaleForDpi(144), 150);
+    EXPECT_EQ(pellora::artScaleForDpi(168), 175);
+    EXPECT_EQ(pellora::artScaleForDpi(191), 175);
+    EXPECT_EQ(pellora::artScaleForDpi(192), 200);
+    EXPECT_EQ(pellora::artScaleForDpi(239), 200);
+    EXPECT_EQ(pellora::artScaleForDpi(240), 250);
+    EXPECT_EQ(pellora::artScaleForDpi(288), 300);
+    EXPECT_EQ(pellora::artScaleForDpi(480), 300) << "nothing is drawn above 300 %";
+}
+
+TEST(ArtScales, SizesAreTheDesignScaledAndRounded) {
+    const std::pair<int, pellora::PictureSize> sizes[] = {{100, {14, 28}}, {125, {18, 35}}, {150, {21, 42}},
+                                                          {175, {25, 49}}, {200, {28, 56}}, {250, {35, 70}},
+                                                          {300, {42, 84}}};
+    ASSERT_EQ(std::size(sizes), pellora::kArtScales.size());
+    for (std::size_t i = 0; i < std::size(sizes); ++i) {
+        EXPECT_EQ(pellora::kArtScales[i], sizes[i].first);
+        const pellora::PictureSize got = pellora::cardPictureSize(sizes[i].first);
+        EXPECT_EQ(got.width, sizes[i].second.width) << sizes[i].first;
+        EXPECT_EQ(got.height, sizes[i].second.height) << sizes[i].first;
+    }
+    EXPECT_EQ(pellora::cardPictureSize(110).width, 0);
+    EXPECT_EQ(pellora::cardPictureSize(110).height, 0);
+}
+
+// At every display density from 96 dpi up the chosen art and its frame line
+// fit the cell, and no larger drawn scale would.
+TEST(ArtScales, ChosenArtFitsItsCellAtEveryDensity) {
+    for (int dpi = 96; dpi <= 480; ++dpi) {
+        SCOPED_TRACE(dpi);
+        const int scale = pellora::artScaleForDpi(dpi);
+        ASSERT_TRUE(pellora::isArtScale(scale));
+        const pellora::PictureSize art = pellora::cardPictureSize(scale);
+        EXPECT_LE(art.width + 2, pellora::twipsToPixels(240, dpi));
+        EXPECT_LE(art.height + 2, pellora::twipsToPixels(450, dpi));
+        for (int larger : pellora::kArtScales)
+            if (larger > scale) EXPECT_GT(larger * 96, dpi * 100);
+    }
+}
+
+TEST(ArtScales, PathsNameTheScalesFolder) {
+    EXPECT_EQ(pellora::cardPicturePath(13, 0, 100), "cards/K-diamond.png");
+    EXPECT_EQ(pellora::cardPicturePath(13, 0, 150), "cards/150/K-diamond.png");
+    EXPECT_EQ(pellora::cardPicturePath(10, 3, 300), "cards/300/10-spade.png");
+    EXPECT_EQ(pellora::cardPicturePath(14, 0, 125), "cards/125/joker-big.png");
+    EXPECT_EQ(pellora::cardPicturePath(15, 1, 125), "") << "a joker has one picture";
+    EXPECT_EQ(pellora::cardPicturePath(0, 0, 100), "");
+    EXPECT_EQ(pellora::cardPicturePath(1, 0, 110), "") << "no art is drawn at 110 %";
 }
 
 // --- the icon ---------------------------------------------------------------
