@@ -264,7 +264,7 @@ void checkResources(Report& report, const std::wstring& exe) {
     }
 
     HMODULE module = LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-    if (!report.check(module != nullptr, "file: loads as a data file", format("error %lu", GetLastError()))) return;
+    if (!report.check(module != nullptr, "file: loads as a data file", module ? "" : format("error %lu", GetLastError()))) return;
 
     std::vector<IconImage> icons;
     const bool group = readIconGroup(module, 1, icons);
