@@ -36,7 +36,7 @@ endforeach()
 if(differ)
   message(FATAL_ERROR "compare-art: these files differ from a fresh drawing: ${differ}\n"
                       "If the drawing changed on purpose, run scripts/make-art and commit assets/; "
-                      "otherwise the font or FreeType version differs from the one the art was made with.")
+                      "otherwise the font, FreeType or zlib version differs from the ones the art was made with.")
 endif()
 list(LENGTH fresh n)
 message(STATUS "compare-art: ${n} files identical")
