@@ -183,11 +183,20 @@ void Form::OnActivate(bool active) {
 }
 
 void Form::OnCommand(int id, int notifyCode) {
-    // Enter in IsDialogMessage sends IDOK/IDCANCEL when no button has the focus: nothing to do.
     if (notifyCode != BN_CLICKED) return;
+    // Enter reaches us as IDOK when the dialog manager does not see the focused
+    // button as the default one (Wine, for one): it still clicks that button.
+    if (id == IDOK) id = focusedPushButton();
     if (isRankButton(id)) OnRankButtonClick(id - IDC_COMMAND_BASE);
     else if (id == IDC_COMMAND17) OnResetClick();
     else if (id == IDC_CHECK1) OnStayOnTopClick();
+}
+
+int Form::focusedPushButton() const {
+    HWND focus = GetFocus();
+    if (!focus || GetParent(focus) != hwnd_) return 0;
+    const int id = GetDlgCtrlID(focus);
+    return isRankButton(id) || id == IDC_COMMAND17 ? id : 0;
 }
 
 void Form::OnDestroy() {

@@ -57,6 +57,7 @@ private:
     void apply(const Assignment& assignment);
     HFONT fontFor(FontRole role) const;
     HWND control(int id) const { return GetDlgItem(hwnd_, id); }
+    int focusedPushButton() const;
     bool fail(const std::wstring& what);
 
     HINSTANCE instance_;
