@@ -43,10 +43,10 @@ std::string cardPictureFile(int row, int element) {
 bool isArtScale(int scale) { return std::find(kArtScales.begin(), kArtScales.end(), scale) != kArtScales.end(); }
 
 int artScaleForDpi(int dpi) {
-    int best = kArtScales.front();
-    for (int scale : kArtScales)
-        if (scale * 96 <= dpi * 100) best = scale;  // scale / 100 <= dpi / 96, in whole numbers
-    return best;
+    // The largest scale with scale / 100 <= dpi / 96, in whole numbers.
+    const auto fits = [dpi](int scale) { return scale * 96 <= dpi * 100; };
+    const auto it = std::find_if(kArtScales.rbegin(), kArtScales.rend(), fits);
+    return it == kArtScales.rend() ? kArtScales.front() : *it;
 }
 
 PictureSize cardPictureSize(int scale) {
