@@ -285,8 +285,11 @@ TEST(ArtScales, ChosenArtFitsItsCellAtEveryDensity) {
         const pellora::PictureSize art = pellora::cardPictureSize(scale);
         EXPECT_LE(art.width + 2, pellora::twipsToPixels(240, dpi));
         EXPECT_LE(art.height + 2, pellora::twipsToPixels(450, dpi));
-        for (int larger : pellora::kArtScales)
-            if (larger > scale) EXPECT_GT(larger * 96, dpi * 100);
+        for (int larger : pellora::kArtScales) {
+            if (larger > scale) {
+                EXPECT_GT(larger * 96, dpi * 100);
+            }
+        }
     }
 }
 
