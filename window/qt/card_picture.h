@@ -1,0 +1,38 @@
+// One card picture cell: the art drawn unscaled inside a one-pixel dark
+// frame. Hiding the widget empties the whole cell.
+#pragma once
+
+#include <QPixmap>
+#include <QWidget>
+
+namespace pellora {
+
+class CardPicture : public QWidget {
+    Q_OBJECT
+
+public:
+    CardPicture(int row, int element, QWidget* parent);
+
+    int row() const { return row_; }
+    int element() const { return element_; }
+    // The art scale (100, 125, ... 300) the picture draws at; 0 if the art
+    // could not be read.
+    int artScale() const { return artScale_; }
+    bool hasArt() const { return !art_.isNull(); }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void loadArtFor(qreal devicePixelRatio);
+
+    int row_;
+    int element_;
+    int artScale_ = 0;
+    QPixmap art_;
+};
+
+// The art's resource path at a scale, e.g. ":/cards/150/K-spade.png".
+QString cardPictureResource(int row, int element, int scale);
+
+}  // namespace pellora

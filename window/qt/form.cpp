@@ -1,0 +1,165 @@
+#include "form.h"
+
+#include "card_picture.h"
+#include "rank_button.h"
+#include "stay_on_top.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QIcon>
+#include <QPushButton>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+namespace pellora {
+
+namespace {
+
+// Qt lays out in device-independent pixels, 96 to the inch; it scales them
+// to the screen itself.
+constexpr int kLayoutDpi = 96;
+
+std::size_t slot(int row, int element) { return static_cast<std::size_t>((row - 1) * kSuitsPerRank + element); }
+
+// The rank and joker fonts; the other controls keep the default UI font.
+QFont fontFor(FontRole role) {
+    const FontSpec& spec = fontSpec(role);
+    QFont font;
+    // The Windows faces first; then faces that Linux machines have, so the
+    // captions always render: a metric twin of Arial, Chinese faces for 宋体.
+    QStringList families{QString::fromUtf8(spec.face)};
+    if (role == FontRole::Rank) families << QStringLiteral("Liberation Sans");
+    if (role == FontRole::Joker)
+        families << QStringLiteral("SimSun") << QStringLiteral("WenQuanYi Zen Hei") << QStringLiteral("Noto Sans CJK SC");
+    font.setFamilies(families);
+    font.setPointSizeF(spec.decipoints / 10.0);
+    font.setWeight(static_cast<QFont::Weight>(spec.weight));
+    return font;
+}
+
+}  // namespace
+
+Form::Form(QWidget* parent) : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                                                  Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                                                  Qt::WindowCloseButtonHint) {
+    setObjectName(QStringLiteral("form1"));
+    setWindowTitle(QStringLiteral("Pellora"));
+    setWindowIcon(QIcon(QStringLiteral(":/pellora.ico")));
+    if (windowIcon().availableSizes().isEmpty()) fail(QStringLiteral("the window icon (pellora.ico) could not be read"));
+    // The layout does not scale, so the window keeps its size.
+    setFixedSize(twipsToPixels(kClientWidthTwips, kLayoutDpi), twipsToPixels(kClientHeightTwips, kLayoutDpi));
+
+    for (const ControlSpec& spec : controlTable()) createControl(spec);
+    createPictures();
+    setTabOrderFromTable();
+    control("Command1")->setFocus();
+}
+
+QWidget* Form::control(const char* name) const {
+    for (std::size_t i = 0; i < controls_.size(); ++i)
+        if (std::strcmp(controlTable()[i].name, name) == 0) return controls_[i];
+    return nullptr;
+}
+
+CardPicture* Form::picture(int row, int element) const {
+    if (element < 0 || element >= picturesInRow(row)) return nullptr;
+    return pictures_[slot(row, element)];
+}
+
+void Form::createControl(const ControlSpec& spec) {
+    switch (spec.kind) {
+        case ControlKind::GroupBox: createFrame(spec); break;
+        case ControlKind::PushButton: spec.row != 0 ? createRankButton(spec) : createResetButton(spec); break;
+        case ControlKind::CheckBox: createStayOnTopBox(spec); break;
+    }
+}
+
+void Form::createFrame(const ControlSpec& spec) {
+    // Made first, so every button stacks above it and takes its own clicks.
+    frame_ = new QGroupBox(QString::fromUtf8(spec.caption), this);
+    place(frame_, spec);
+}
+
+void Form::createRankButton(const ControlSpec& spec) {
+    auto* button = new RankButton(QString::fromUtf8(spec.caption), this);
+    const int row = spec.row;
+    connect(button, &QPushButton::clicked, this, [this, row] { onRankButtonClick(row); });
+    connect(button, &RankButton::rightPressed, this, [this, row] { onRankButtonRightPress(row); });
+    place(button, spec);
+}
+
+void Form::createResetButton(const ControlSpec& spec) {
+    auto* button = new QPushButton(QString::fromUtf8(spec.caption), this);
+    button->setAutoDefault(true);
+    connect(button, &QPushButton::clicked, this, &Form::onResetClick);
+    place(button, spec);
+}
+
+void Form::createStayOnTopBox(const ControlSpec& spec) {
+    stayOnTop_ = new QCheckBox(QString::fromUtf8(spec.caption), this);
+    connect(stayOnTop_, &QCheckBox::clicked, this, &Form::onStayOnTopClick);
+    place(stayOnTop_, spec);
+}
+
+void Form::createPictures() {
+    // The cells are children of the group box, placed from its corner.
+    const Rect frame = toPixels({kFrameLeftTwips, kFrameTopTwips, 0, 0}, kLayoutDpi);
+    for (const PictureCell& cell : pictureTable()) {
+        auto* picture = new CardPicture(cell.row, cell.element, frame_);
+        picture->setObjectName(QStringLiteral("Image%1(%2)").arg(cell.row).arg(cell.element));
+        const Rect px = toPixels(cell.twips, kLayoutDpi);
+        picture->setGeometry(px.left - frame.left, px.top - frame.top, px.width, px.height);
+        pictures_[slot(cell.row, cell.element)] = picture;
+        if (!picture->hasArt())
+            fail(QStringLiteral("the picture %1 (%2) could not be read")
+                     .arg(picture->objectName(), cardPictureResource(cell.row, cell.element, 100)));
+    }
+}
+
+void Form::setTabOrderFromTable() {
+    std::vector<std::size_t> order;
+    for (std::size_t i = 0; i < controlTable().size(); ++i)
+        if (controls_[i]->focusPolicy() != Qt::NoFocus) order.push_back(i);
+    std::sort(order.begin(), order.end(),
+              [](std::size_t a, std::size_t b) { return controlTable()[a].tab < controlTable()[b].tab; });
+    for (std::size_t i = 1; i < order.size(); ++i) setTabOrder(controls_[order[i - 1]], controls_[order[i]]);
+}
+
+void Form::onRankButtonClick(int row) {
+    if (const auto assignment = tally_.play(row)) apply(*assignment);
+}
+
+void Form::onRankButtonRightPress(int row) {
+    if (const auto assignment = tally_.undo(row)) apply(*assignment);
+}
+
+void Form::onResetClick() {
+    for (const Assignment& assignment : tally_.reset()) apply(assignment);
+}
+
+void Form::onStayOnTopClick() {
+    // The click has already changed the tick: this is the new value.
+    keepAbove(this, stayOnTop_->checkState() == Qt::Checked);
+}
+
+void Form::apply(const Assignment& assignment) {
+    if (CardPicture* target = picture(assignment.row, assignment.element))
+        target->setVisible(assignment.state == Visibility::Visible);
+}
+
+void Form::place(QWidget* widget, const ControlSpec& spec) {
+    widget->setObjectName(QString::fromUtf8(spec.name));
+    if (spec.font != FontRole::Default) widget->setFont(fontFor(spec.font));
+    const Rect px = toPixels(spec.twips, kLayoutDpi);
+    widget->setGeometry(px.left, px.top, px.width, px.height);
+    const auto index = static_cast<std::size_t>(&spec - controlTable().data());
+    controls_[index] = widget;
+}
+
+void Form::fail(const QString& what) {
+    if (startupError_.isEmpty()) startupError_ = what;
+}
+
+}  // namespace pellora

@@ -1,0 +1,59 @@
+// The window form1 on Qt: the same controls, pictures and behaviour as the
+// Windows program, built from the shared layout table and driving the tally.
+#pragma once
+
+#include "layout.h"
+#include "tally.h"
+
+#include <QString>
+#include <QWidget>
+
+#include <array>
+
+class QAbstractButton;
+class QCheckBox;
+
+namespace pellora {
+
+class CardPicture;
+
+class Form : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit Form(QWidget* parent = nullptr);
+
+    // Empty when the window was built completely; otherwise what failed.
+    QString startupError() const { return startupError_; }
+
+    // For the tests, as the controls' own names: "Command1", "Check1", ...
+    QWidget* control(const char* name) const;
+    CardPicture* picture(int row, int element) const;
+
+private:
+    void createControl(const ControlSpec& spec);
+    void createFrame(const ControlSpec& spec);
+    void createRankButton(const ControlSpec& spec);
+    void createResetButton(const ControlSpec& spec);
+    void createStayOnTopBox(const ControlSpec& spec);
+    void createPictures();
+    void setTabOrderFromTable();
+
+    void onRankButtonClick(int row);
+    void onRankButtonRightPress(int row);
+    void onResetClick();
+    void onStayOnTopClick();
+
+    void apply(const Assignment& assignment);
+    void place(QWidget* widget, const ControlSpec& spec);
+    void fail(const QString& what);
+
+    Tally tally_;
+    std::array<QWidget*, kControlCount> controls_{};  // in table order
+    std::array<CardPicture*, kRowCount * kSuitsPerRank> pictures_{};
+    QWidget* frame_ = nullptr;
+    QCheckBox* stayOnTop_ = nullptr;
+    QString startupError_;
+};
+
+}  // namespace pellora

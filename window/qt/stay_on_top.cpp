@@ -1,0 +1,60 @@
+#include "stay_on_top.h"
+
+#include <QGuiApplication>
+#include <QWidget>
+#include <QWindow>
+
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+#include <cstring>
+
+namespace pellora {
+
+namespace {
+
+xcb_atom_t internAtom(xcb_connection_t* connection, const char* name) {
+    const auto cookie = xcb_intern_atom(connection, 0, static_cast<uint16_t>(std::strlen(name)), name);
+    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(connection, cookie, nullptr);
+    const xcb_atom_t atom = reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+    std::free(reply);
+    return atom;
+}
+
+// The EWMH way to change the state of a mapped window: a client message to
+// the root window, which the window manager acts on.
+void sendNetWmStateAbove(xcb_connection_t* connection, xcb_window_t window, bool above) {
+    constexpr uint32_t kRemove = 0;
+    constexpr uint32_t kAdd = 1;
+    constexpr uint32_t kSourceApplication = 1;
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
+
+    xcb_client_message_event_t message{};
+    message.response_type = XCB_CLIENT_MESSAGE;
+    message.format = 32;
+    message.window = window;
+    message.type = internAtom(connection, "_NET_WM_STATE");
+    message.data.data32[0] = above ? kAdd : kRemove;
+    message.data.data32[1] = internAtom(connection, "_NET_WM_STATE_ABOVE");
+    message.data.data32[2] = 0;
+    message.data.data32[3] = kSourceApplication;
+    xcb_send_event(connection, 0, screen->root,
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&message));
+    xcb_flush(connection);
+}
+
+}  // namespace
+
+void keepAbove(QWidget* window, bool above) {
+    window = window->window();
+    if (auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()) {
+        sendNetWmStateAbove(x11->connection(), static_cast<xcb_window_t>(window->winId()), above);
+        return;
+    }
+    // QWindow::setFlag changes the platform window in place; QWidget's
+    // setWindowFlags would destroy and re-create it.
+    if (QWindow* handle = window->windowHandle()) handle->setFlag(Qt::WindowStaysOnTopHint, above);
+}
+
+}  // namespace pellora
