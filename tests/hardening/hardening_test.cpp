@@ -1,0 +1,194 @@
+#include "pe_hardening.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+using pellora::checkHardening;
+using pellora::HardeningCheck;
+
+namespace {
+
+constexpr char kInvokerManifest[] =
+    "<assembly><trustInfo xmlns=\"urn:schemas-microsoft-com:asm.v3\"><security><requestedPrivileges>"
+    "<requestedExecutionLevel level=\"asInvoker\" uiAccess=\"false\"/>"
+    "</requestedPrivileges></security></trustInfo></assembly>";
+
+// A small 32-bit image made to order: a code section and a data section that
+// holds the imports, the relocations and the manifest.
+struct ImageSpec {
+    std::uint16_t dllCharacteristics = 0x0140;  // DYNAMICBASE | NXCOMPAT
+    bool relocsStripped = false;
+    std::uint32_t relocBytes = 8;
+    std::uint32_t codeFlags = 0x60000020;  // code, execute, read
+    std::vector<std::string> imports = {"KERNEL32.dll", "USER32.dll"};
+    std::vector<std::string> delayImports;
+    std::string manifest = kInvokerManifest;
+};
+
+class Writer {
+public:
+    explicit Writer(std::size_t size) : bytes(size, 0) {}
+    void u16(std::size_t at, std::uint32_t v) { put(at, v, 2); }
+    void u32(std::size_t at, std::uint32_t v) { put(at, v, 4); }
+    void text(std::size_t at, const std::string& s) { std::memcpy(&bytes[at], s.data(), s.size()); }
+    std::vector<std::uint8_t> bytes;
+
+private:
+    void put(std::size_t at, std::uint32_t v, int width) {
+        for (int i = 0; i < width; ++i) bytes[at + static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(v >> (8 * i));
+    }
+};
+
+std::vector<std::uint8_t> makeImage(const ImageSpec& spec) {
+    constexpr std::size_t kOptional = 0x58, kDirectories = kOptional + 96, kSectionTable = kOptional + 224;
+    constexpr std::uint32_t kDataRva = 0x2000, kDataRaw = 0x400;
+    Writer w(0x2400);
+    w.u16(0, 0x5A4D);
+    w.u32(0x3C, 0x40);
+    w.text(0x40, std::string("PE\0\0", 4));
+    w.u16(0x44, 0x14C);
+    w.u16(0x46, 2);
+    w.u16(0x54, 224);
+    w.u16(0x56, 0x0102 | (spec.relocsStripped ? 0x0001 : 0));
+    w.u16(kOptional, 0x10B);
+    w.u16(kOptional + 70, spec.dllCharacteristics);
+    w.u32(kOptional + 92, 16);
+    auto directory = [&](int index, std::uint32_t rva, std::uint32_t size) {
+        w.u32(kDirectories + 8 * static_cast<std::size_t>(index), rva);
+        w.u32(kDirectories + 8 * static_cast<std::size_t>(index) + 4, size);
+    };
+    auto section = [&](int index, const char* name, std::uint32_t rva, std::uint32_t size, std::uint32_t raw, std::uint32_t flags) {
+        const std::size_t at = kSectionTable + 40 * static_cast<std::size_t>(index);
+        w.text(at, name);
+        w.u32(at + 8, size);
+        w.u32(at + 12, rva);
+        w.u32(at + 16, size);
+        w.u32(at + 20, raw);
+        w.u32(at + 36, flags);
+    };
+    section(0, ".text", 0x1000, 0x200, 0x200, spec.codeFlags);
+    section(1, ".data", kDataRva, 0x2000, kDataRaw, 0xC0000040);  // initialised data, read, write
+
+    // Import descriptors at +0 (names at +0x200), delay-load ones at +0x600.
+    auto imports = [&](const std::vector<std::string>& dlls, std::uint32_t table, std::size_t entry, std::size_t nameField,
+                       std::uint32_t names, int index) {
+        if (dlls.empty()) return;
+        for (std::size_t i = 0; i < dlls.size(); ++i) {
+            const std::uint32_t name = names + 32 * static_cast<std::uint32_t>(i);
+            w.text(kDataRaw + name, dlls[i]);
+            w.u32(kDataRaw + table + i * entry + nameField, kDataRva + name);
+        }
+        directory(index, kDataRva + table, static_cast<std::uint32_t>((dlls.size() + 1) * entry));
+    };
+    imports(spec.imports, 0x000, 20, 12, 0x200, 1);
+    imports(spec.delayImports, 0x600, 32, 4, 0x700, 13);
+    if (spec.relocBytes) directory(5, kDataRva + 0x100, spec.relocBytes);
+
+    // Resources at +0x800: type 24 -> id 1 -> language 2052 -> the manifest at +0x900.
+    if (!spec.manifest.empty()) {
+        constexpr std::size_t kRes = kDataRaw + 0x800;
+        auto table = [&](std::size_t at, std::uint32_t id, std::uint32_t target) {
+            w.u16(kRes + at + 14, 1);
+            w.u32(kRes + at + 16, id);
+            w.u32(kRes + at + 20, target);
+        };
+        table(0x00, 24, 0x80000000 | 0x18);
+        table(0x18, 1, 0x80000000 | 0x30);
+        table(0x30, 2052, 0x48);
+        w.u32(kRes + 0x48, kDataRva + 0x900);
+        w.u32(kRes + 0x4C, static_cast<std::uint32_t>(spec.manifest.size()));
+        w.text(kDataRaw + 0x900, spec.manifest);
+        directory(2, kDataRva + 0x800, 0x100);
+    }
+    return w.bytes;
+}
+
+HardeningCheck find(const std::vector<HardeningCheck>& checks, const std::string& prefix) {
+    for (const HardeningCheck& c : checks)
+        if (c.name.rfind(prefix, 0) == 0) return c;
+    return {"missing", false, "no check named " + prefix};
+}
+
+}  // namespace
+
+TEST(Hardening, SoundImagePassesEveryCheck) {
+    const auto checks = checkHardening(makeImage({}));
+    ASSERT_EQ(checks.size(), 5u);
+    for (const HardeningCheck& c : checks) EXPECT_TRUE(c.passed) << c.name << ": " << c.detail;
+    EXPECT_EQ(find(checks, "imports").detail, "KERNEL32.dll USER32.dll");
+}
+
+TEST(Hardening, MissingFlagsAndStrippedRelocationsFail) {
+    ImageSpec noAslr;
+    noAslr.dllCharacteristics = 0x0100;
+    EXPECT_FALSE(find(checkHardening(makeImage(noAslr)), "DYNAMICBASE").passed);
+
+    ImageSpec stripped;
+    stripped.relocsStripped = true;
+    EXPECT_FALSE(find(checkHardening(makeImage(stripped)), "DYNAMICBASE").passed);
+    ImageSpec noRelocs;
+    noRelocs.relocBytes = 0;
+    EXPECT_FALSE(find(checkHardening(makeImage(noRelocs)), "DYNAMICBASE").passed);
+
+    ImageSpec noNx;
+    noNx.dllCharacteristics = 0x0040;
+    const auto checks = checkHardening(makeImage(noNx));
+    EXPECT_FALSE(find(checks, "NXCOMPAT").passed);
+    EXPECT_TRUE(find(checks, "DYNAMICBASE").passed);
+}
+
+TEST(Hardening, WritableCodeSectionFailsAndIsNamed) {
+    ImageSpec spec;
+    spec.codeFlags = 0xE0000020;  // execute, read, write
+    const HardeningCheck c = find(checkHardening(makeImage(spec)), "no section");
+    EXPECT_FALSE(c.passed);
+    EXPECT_NE(c.detail.find(".text"), std::string::npos) << c.detail;
+}
+
+TEST(Hardening, ForeignDllFailsWhetherImportedOrDelayLoaded) {
+    ImageSpec direct;
+    direct.imports.push_back("libstdc++-6.dll");
+    const HardeningCheck d = find(checkHardening(makeImage(direct)), "imports");
+    EXPECT_FALSE(d.passed);
+    EXPECT_NE(d.detail.find("libstdc++-6.dll"), std::string::npos) << d.detail;
+
+    ImageSpec delayed;
+    delayed.delayImports = {"libgcc_s_dw2-1.dll"};
+    EXPECT_FALSE(find(checkHardening(makeImage(delayed)), "imports").passed);
+
+    ImageSpec windowsOnly;
+    windowsOnly.delayImports = {"comctl32.dll"};
+    EXPECT_TRUE(find(checkHardening(makeImage(windowsOnly)), "imports").passed);
+}
+
+TEST(Hardening, ManifestMustAskForAsInvokerInsideTrustInfo) {
+    ImageSpec none;
+    none.manifest.clear();
+    EXPECT_FALSE(find(checkHardening(makeImage(none)), "manifest").passed);
+
+    ImageSpec admin;
+    admin.manifest = "<assembly><trustInfo><security><requestedPrivileges>"
+                     "<requestedExecutionLevel level=\"requireAdministrator\"/></requestedPrivileges></security></trustInfo></assembly>";
+    EXPECT_FALSE(find(checkHardening(makeImage(admin)), "manifest").passed);
+
+    ImageSpec noTrust;
+    noTrust.manifest = "<assembly><dependency/></assembly>";
+    EXPECT_FALSE(find(checkHardening(makeImage(noTrust)), "manifest").passed);
+
+    ImageSpec uiAccess;
+    uiAccess.manifest = "<assembly><trustInfo><requestedExecutionLevel level=\"asInvoker\" uiAccess=\"true\"/></trustInfo></assembly>";
+    EXPECT_FALSE(find(checkHardening(makeImage(uiAccess)), "manifest").passed);
+}
+
+TEST(Hardening, NonProgramIsReportedNotCrashedOn) {
+    const auto text = checkHardening(std::vector<std::uint8_t>{'h', 'e', 'l', 'l', 'o'});
+    ASSERT_EQ(text.size(), 1u);
+    EXPECT_FALSE(text[0].passed);
+
+    auto cut = makeImage({});
+    cut.resize(0x100);  // headers start, the section table is gone
+    const auto checks = checkHardening(cut);
+    ASSERT_EQ(checks.size(), 1u);
+    EXPECT_FALSE(checks[0].passed);
+}
