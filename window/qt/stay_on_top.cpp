@@ -48,7 +48,9 @@ void sendNetWmStateAbove(xcb_connection_t* connection, xcb_window_t window, bool
 
 void keepAbove(QWidget* window, bool above) {
     window = window->window();
-    if (auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()) {
+    // The interface exists on every Linux build; only the xcb platform has a connection.
+    auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
+    if (x11 && x11->connection()) {
         sendNetWmStateAbove(x11->connection(), static_cast<xcb_window_t>(window->winId()), above);
         return;
     }

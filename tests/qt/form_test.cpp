@@ -1,0 +1,373 @@
+// The Qt window in-process on the offscreen platform: layout, fonts, focus,
+// and the pictures through play / undo / reset with real input events.
+#include "card_picture.h"
+#include "form.h"
+#include "layout.h"
+#include "pictures.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QFontInfo>
+#include <QGroupBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QWindow>
+
+#include <memory>
+
+using namespace pellora;
+
+namespace {
+
+QAbstractButton* button(Form& form, const char* name) { return qobject_cast<QAbstractButton*>(form.control(name)); }
+
+// "13.0 14.0": the pictures that are hidden, as row.element.
+QString hiddenPictures(const Form& form) {
+    QStringList hidden;
+    for (const PictureCell& cell : pictureTable())
+        if (!form.picture(cell.row, cell.element)->isVisible()) hidden << QStringLiteral("%1.%2").arg(cell.row).arg(cell.element);
+    return hidden.join(' ');
+}
+
+QRect expectedRect(const Rect& twips) {
+    const Rect px = toPixels(twips, 96);
+    return {px.left, px.top, px.width, px.height};
+}
+
+// The window as drawn, in device pixels.
+QImage screenshot(Form& form) {
+    QImage image = form.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    image.setDevicePixelRatio(1);
+    return image;
+}
+
+QRect toDevice(const QRect& logical, qreal ratio) {
+    return {qRound(logical.x() * ratio), qRound(logical.y() * ratio), qRound(logical.width() * ratio),
+            qRound(logical.height() * ratio)};
+}
+
+// Two presses as quickly as the window system reports them: press, release,
+// double-click, release.
+void doublePress(QWidget* widget, Qt::MouseButton mouseButton) {
+    QTest::mousePress(widget, mouseButton);
+    QTest::mouseRelease(widget, mouseButton);
+    QTest::mouseDClick(widget, mouseButton);
+    QTest::mouseRelease(widget, mouseButton);
+}
+
+}  // namespace
+
+class FormTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup() { form_.reset(); }
+
+    void windowHasCaptionIconAndFixedClientSize();
+    void controlsStandWhereTheTableSays();
+    void picturesStandInTheirCellsInsideTheGroupBox();
+    void buttonsUseTheRankAndJokerFonts();
+    void focusStartsOnAAndTabFollowsTheTable();
+    void picturesShowTheirArtInADarkFrame();
+    void hiddenPictureEmptiesItsWholeCell();
+
+    void leftClickPlaysAndRightPressUndoes();
+    void rightPressUndoesWhateverModifiersAreHeld();
+    void middleButtonAndRightClickNeverPlay();
+    void quickDoublePressesAllCount();
+    void keyboardActivationPlays();
+    void jokerHidesOnceAndComesBack();
+    void resetBringsBackTheDeckAndOnlyItsClickResets();
+    void stayOnTopFollowsTheTickWithoutRecreatingTheWindow();
+    void closingEndsTheProgram();
+
+private:
+    std::unique_ptr<Form> form_;
+};
+
+void FormTest::init() {
+    form_ = std::make_unique<Form>();
+    QVERIFY2(form_->startupError().isEmpty(), qPrintable(form_->startupError()));
+    form_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+}
+
+void FormTest::windowHasCaptionIconAndFixedClientSize() {
+    QCOMPARE(form_->windowTitle(), QStringLiteral("Pellora"));
+    QCOMPARE(form_->size(), QSize(153, 561));
+    QCOMPARE(form_->minimumSize(), form_->maximumSize());
+    const QList<QSize> iconSizes = form_->windowIcon().availableSizes();
+    for (int side : {16, 24, 32, 48}) QVERIFY2(iconSizes.contains(QSize(side, side)), qPrintable(QString::number(side)));
+}
+
+void FormTest::controlsStandWhereTheTableSays() {
+    for (const ControlSpec& spec : controlTable()) {
+        QWidget* widget = form_->control(spec.name);
+        QVERIFY2(widget, spec.name);
+        QCOMPARE(widget->objectName(), QString::fromUtf8(spec.name));
+        QCOMPARE(widget->parentWidget(), form_.get());
+        QCOMPARE(widget->geometry(), expectedRect(spec.twips));
+        QVERIFY(widget->isEnabled() && widget->isVisible());
+        const QString caption = QString::fromUtf8(spec.caption);
+        if (auto* groupBox = qobject_cast<QGroupBox*>(widget)) QCOMPARE(groupBox->title(), caption);
+        else QCOMPARE(qobject_cast<QAbstractButton*>(widget)->text(), caption);
+    }
+    // The buttons inside the group box take their own clicks.
+    const QWidget* frame = form_->control("Frame1");
+    for (const RankRow& row : rankRows()) {
+        QWidget* rankButton = form_->control(row.button);
+        QCOMPARE(form_->childAt(rankButton->geometry().center()), rankButton);
+        QVERIFY(frame->geometry().contains(rankButton->geometry()));
+    }
+    QVERIFY(!qobject_cast<QCheckBox*>(form_->control("Check1"))->isChecked());
+}
+
+void FormTest::picturesStandInTheirCellsInsideTheGroupBox() {
+    QWidget* frame = form_->control("Frame1");
+    for (const PictureCell& cell : pictureTable()) {
+        CardPicture* picture = form_->picture(cell.row, cell.element);
+        QVERIFY(picture);
+        QCOMPARE(picture->parentWidget(), frame);
+        QCOMPARE(QRect(picture->mapTo(form_.get(), QPoint(0, 0)), picture->size()), expectedRect(cell.twips));
+        QCOMPARE(picture->focusPolicy(), Qt::NoFocus);
+    }
+    // Spot checks against the pixel columns: K's spade and diamond, the jokers.
+    QCOMPARE(form_->picture(13, 3)->mapTo(form_.get(), QPoint(0, 0)), QPoint(51, 133));
+    QCOMPARE(form_->picture(13, 0)->mapTo(form_.get(), QPoint(0, 0)), QPoint(120, 133));
+    QCOMPARE(form_->picture(14, 0)->mapTo(form_.get(), QPoint(0, 0)), QPoint(51, 29));
+    QCOMPARE(form_->picture(15, 0)->mapTo(form_.get(), QPoint(0, 0)), QPoint(120, 29));
+}
+
+void FormTest::buttonsUseTheRankAndJokerFonts() {
+    const QStringList latin{QStringLiteral("Arial"), QStringLiteral("Liberation Sans")};
+    const QStringList chinese{QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("WenQuanYi Zen Hei"),
+                              QStringLiteral("Noto Sans CJK SC")};
+    for (const ControlSpec& spec : controlTable()) {
+        const QFont font = form_->control(spec.name)->font();
+        if (spec.font == FontRole::Default) {
+            QCOMPARE(font, QApplication::font(form_->control(spec.name)));
+            continue;
+        }
+        const bool rank = spec.font == FontRole::Rank;
+        QCOMPARE(font.families().first(), QString::fromUtf8(fontSpec(spec.font).face));
+        QCOMPARE(font.pointSizeF(), rank ? 10.5 : 9.0);
+        QCOMPARE(font.weight(), QFont::Bold);
+        QVERIFY(!font.italic() && !font.underline() && !font.strikeOut());
+        // What the machine draws with is one of the faces asked for, so the
+        // captions do not fall back to boxes.
+        const QString drawnWith = QFontInfo(font).family();
+        QVERIFY2((rank ? latin : chinese).contains(drawnWith), qPrintable(drawnWith));
+        QVERIFY(font.families() == (rank ? latin : chinese));
+    }
+}
+
+void FormTest::focusStartsOnAAndTabFollowsTheTable() {
+    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+    QCOMPARE(QApplication::focusWidget(), form_->control("Command1"));
+    const QStringList expected{"Command2",  "Command3",  "Command4",  "Command5",  "Command6",  "Command7",
+                               "Command8",  "Command9",  "Command10", "Command11", "Command12", "Command13",
+                               "Command17", "Command14", "Command15", "Check1",    "Command1"};
+    QStringList seen;
+    for (int i = 0; i < expected.size(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        seen << QApplication::focusWidget()->objectName();
+    }
+    QCOMPARE(seen, expected);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("Check1"));
+}
+
+void FormTest::picturesShowTheirArtInADarkFrame() {
+    const qreal ratio = form_->devicePixelRatioF();
+    const QImage window = screenshot(*form_);
+    const int scale = artScaleForDpi(qRound(96 * ratio));
+    for (const PictureCell& cell : pictureTable()) {
+        CardPicture* picture = form_->picture(cell.row, cell.element);
+        QCOMPARE(picture->artScale(), scale);
+        QImage art(cardPictureResource(cell.row, cell.element, scale));
+        QVERIFY(!art.isNull());
+        art = art.convertToFormat(QImage::Format_RGB32);
+        const QImage shown = window.copy(toDevice({picture->mapTo(form_.get(), QPoint(0, 0)), picture->size()}, ratio));
+        const QRgb frameColour = shown.pixel(0, 0);
+        QVERIFY2(qGray(frameColour) < 100, qPrintable(picture->objectName()));
+        for (int x = 0; x < shown.width(); ++x)
+            QVERIFY(shown.pixel(x, 0) == frameColour && shown.pixel(x, shown.height() - 1) == frameColour);
+        for (int y = 0; y < shown.height(); ++y)
+            QVERIFY(shown.pixel(0, y) == frameColour && shown.pixel(shown.width() - 1, y) == frameColour);
+        const QRect inside = shown.rect().adjusted(1, 1, -1, -1);
+        const QPoint artAt(inside.left() + (inside.width() - art.width()) / 2,
+                           inside.top() + (inside.height() - art.height()) / 2);
+        QCOMPARE(shown.copy(QRect(artAt, art.size())), art);
+    }
+}
+
+void FormTest::hiddenPictureEmptiesItsWholeCell() {
+    QTest::mouseClick(button(*form_, "Command13"), Qt::LeftButton);
+    QCOMPARE(hiddenPictures(*form_), QStringLiteral("13.0"));
+    const qreal ratio = form_->devicePixelRatioF();
+    const QImage window = screenshot(*form_);
+    const QRect cell = toDevice(expectedRect(pictureTable()[(13 - 1) * 4 + 0].twips), ratio);
+    const QRgb background = window.pixel(cell.left() - 2, cell.center().y());  // between two cells
+    const QImage shown = window.copy(cell);
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x) QCOMPARE(shown.pixel(x, y), background);
+    // The neighbour keeps its place and its art.
+    QVERIFY(form_->picture(13, 1)->isVisible());
+    QCOMPARE(form_->picture(13, 1)->mapTo(form_.get(), QPoint(0, 0)), QPoint(97, 133));
+}
+
+void FormTest::leftClickPlaysAndRightPressUndoes() {
+    auto* k = button(*form_, "Command13");
+    QTest::mouseClick(k, Qt::LeftButton);
+    QCOMPARE(hiddenPictures(*form_), QStringLiteral("13.0"));
+    QTest::mouseClick(k, Qt::LeftButton);
+    QTest::mouseClick(button(*form_, "Command2"), Qt::LeftButton);
+    QCOMPARE(hiddenPictures(*form_), QStringLiteral("2.0 13.0 13.1"));
+    // The undo puts back the card played last in that row only.
+    QTest::mousePress(k, Qt::RightButton);
+    QCOMPARE(hiddenPictures(*form_), QStringLiteral("2.0 13.0"));
+    QTest::mouseRelease(k, Qt::RightButton);
+    QTest::mousePress(k, Qt::RightButton);
+    QTest::mouseRelease(k, Qt::RightButton);
+    QCOMPARE(hiddenPictures(*form_), QStringLiteral("2.0"));
+    // Nothing left to put back in K: changes nothing.
+    QTest::mousePress(k, Qt::RightButton);
+    QCOMPARE(hiddenPictures(*form_), QStringLiteral("2.0"));
+    // A full row: four plays, and a fifth repeats the last.
+    auto* three = button(*form_, "Command3");
+    for (int i = 0; i < 5; ++i) QTest::mouseClick(three, Qt::LeftButton);
+    QCOMPARE(hiddenPictures(*form_), QStringLiteral("2.0 3.0 3.1 3.2 3.3"));
+}
+
+void FormTest::rightPressUndoesWhateverModifiersAreHeld() {
+    auto* a = button(*form_, "Command1");
+    for (int i = 0; i < 4; ++i) QTest::mouseClick(a, Qt::LeftButton);
+    QCOMPARE(hiddenPictures(*form_), QStringLiteral("1.0 1.1 1.2 1.3"));
+    const Qt::KeyboardModifiers held[] = {Qt::ShiftModifier, Qt::ControlModifier, Qt::AltModifier,
+                                          Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier};
+    const QString after[] = {"1.0 1.1 1.2", "1.0 1.1", "1.0", ""};
+    for (int i = 0; i < 4; ++i) {
+        QTest::mousePress(a, Qt::RightButton, held[i]);
+        QTest::mouseRelease(a, Qt::RightButton, held[i]);
+        QCOMPARE(hiddenPictures(*form_), after[i]);
+    }
+}
+
+void FormTest::middleButtonAndRightClickNeverPlay() {
+    auto* q = button(*form_, "Command12");
+    QTest::mouseClick(q, Qt::MiddleButton);
+    QTest::mouseClick(q, Qt::RightButton);
+    QTest::mouseClick(q, Qt::RightButton, Qt::ShiftModifier);
+    QCOMPARE(hiddenPictures(*form_), QString());
+    QTest::mouseClick(q, Qt::LeftButton);
+    QTest::mouseClick(q, Qt::MiddleButton);
+    QCOMPARE(hiddenPictures(*form_), QStringLiteral("12.0"));
+    // Clicks on a picture, the group box and the background change nothing.
+    QTest::mouseClick(form_->picture(12, 1), Qt::LeftButton);
+    QTest::mouseClick(form_->picture(12, 1), Qt::RightButton);
+    QTest::mouseClick(form_->control("Frame1"), Qt::RightButton, {}, QPoint(5, 300));
+    QTest::mouseClick(form_.get(), Qt::RightButton, {}, QPoint(2, 2));
+    QCOMPARE(hiddenPictures(*form_), QStringLiteral("12.0"));
+}
+
+void FormTest::quickDoublePressesAllCount() {
+    auto* j = button(*form_, "Command11");
+    doublePress(j, Qt::LeftButton);
+    QCOMPARE(hiddenPictures(*form_), QStringLiteral("11.0 11.1"));
+    doublePress(j, Qt::LeftButton);
+    QCOMPARE(hiddenPictures(*form_), QStringLiteral("11.0 11.1 11.2 11.3"));
+    doublePress(j, Qt::RightButton);
+    QCOMPARE(hiddenPictures(*form_), QStringLiteral("11.0 11.1"));
+    doublePress(j, Qt::MiddleButton);
+    QCOMPARE(hiddenPictures(*form_), QStringLiteral("11.0 11.1"));
+}
+
+void FormTest::keyboardActivationPlays() {
+    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+    QWidget* a = form_->control("Command1");
+    QCOMPARE(QApplication::focusWidget(), a);
+    QTest::keyClick(a, Qt::Key_Space);
+    QTest::keyClick(a, Qt::Key_Return);
+    QTest::keyClick(a, Qt::Key_Enter);
+    QCOMPARE(hiddenPictures(*form_), QStringLiteral("1.0 1.1 1.2"));
+    // Enter on the focused reset button resets.
+    QWidget* reset = form_->control("Command17");
+    reset->setFocus();
+    QTest::keyClick(reset, Qt::Key_Return);
+    QCOMPARE(hiddenPictures(*form_), QString());
+}
+
+void FormTest::jokerHidesOnceAndComesBack() {
+    auto* big = button(*form_, "Command14");
+    auto* small = button(*form_, "Command15");
+    QTest::mouseClick(big, Qt::LeftButton);
+    QTest::mouseClick(big, Qt::LeftButton);
+    QCOMPARE(hiddenPictures(*form_), QStringLiteral("14.0"));
+    QTest::mouseClick(small, Qt::LeftButton);
+    QCOMPARE(hiddenPictures(*form_), QStringLiteral("14.0 15.0"));
+    QTest::mousePress(big, Qt::RightButton);
+    QCOMPARE(hiddenPictures(*form_), QStringLiteral("15.0"));
+    QTest::mousePress(big, Qt::RightButton);
+    QCOMPARE(hiddenPictures(*form_), QStringLiteral("15.0"));
+}
+
+void FormTest::resetBringsBackTheDeckAndOnlyItsClickResets() {
+    for (const RankRow& row : rankRows())
+        for (int i = 0; i < row.pictures; ++i) QTest::mouseClick(button(*form_, row.button), Qt::LeftButton);
+    QCOMPARE(hiddenPictures(*form_).split(' ').size(), kCardCount);
+    auto* reset = button(*form_, "Command17");
+    auto* check = button(*form_, "Check1");
+    QTest::mouseClick(check, Qt::LeftButton);
+    QTest::mouseClick(reset, Qt::RightButton);
+    QTest::mouseClick(reset, Qt::MiddleButton);
+    QCOMPARE(hiddenPictures(*form_).split(' ').size(), kCardCount);
+    QTest::mouseClick(reset, Qt::LeftButton);
+    QCOMPARE(hiddenPictures(*form_), QString());
+    QVERIFY(check->isChecked());
+    // Cursors are back at the start too.
+    QTest::mouseClick(button(*form_, "Command5"), Qt::LeftButton);
+    QCOMPARE(hiddenPictures(*form_), QStringLiteral("5.0"));
+}
+
+void FormTest::stayOnTopFollowsTheTickWithoutRecreatingTheWindow() {
+    auto* check = button(*form_, "Check1");
+    QWindow* handle = form_->windowHandle();
+    const WId id = form_->winId();
+    const QRect placed = form_->geometry();
+    QTest::mouseClick(check, Qt::RightButton);
+    QVERIFY(!check->isChecked());
+    QVERIFY(!(handle->flags() & Qt::WindowStaysOnTopHint));
+
+    QTest::mouseClick(check, Qt::LeftButton);
+    QVERIFY(check->isChecked());
+    QVERIFY(handle->flags() & Qt::WindowStaysOnTopHint);
+    QCOMPARE(form_->windowHandle(), handle);
+    QCOMPARE(form_->winId(), id);
+    QCOMPARE(form_->geometry(), placed);
+    QVERIFY(form_->isVisible());
+
+    QTest::keyClick(check, Qt::Key_Space);
+    QVERIFY(!check->isChecked());
+    QVERIFY(!(handle->flags() & Qt::WindowStaysOnTopHint));
+    QCOMPARE(form_->winId(), id);
+    QCOMPARE(form_->geometry(), placed);
+}
+
+void FormTest::closingEndsTheProgram() {
+    // Whatever the tally's state, a close ends the event loop at once.
+    QTest::mouseClick(button(*form_, "Command1"), Qt::LeftButton);
+    bool timedOut = false;
+    QTimer::singleShot(0, form_.get(), [this] { form_->close(); });
+    QTimer::singleShot(5000, qApp, [&timedOut] {
+        timedOut = true;
+        QApplication::exit(1);
+    });
+    QCOMPARE(QApplication::exec(), 0);
+    QVERIFY(!timedOut);
+    QVERIFY(!form_->isVisible());
+}
+
+QTEST_MAIN(FormTest)
+#include "form_test.moc"
