@@ -1,0 +1,396 @@
+// Pellora's benchmarks: Pellora.exe against the floor program, both started
+// and driven as a user would (CreateProcess, SendInput, screen pixels), runs
+// interleaved so that a noisy machine slows both alike. Prints one table.
+//
+//   pellora_bench <Pellora.exe> <floor.exe> <assets folder> [start-up pairs] [clicks]
+#include "card_images.h"
+#include "input.h"
+#include "report.h"
+#include "screen.h"
+
+#include "control_ids.h"
+#include "layout.h"
+
+#include <objbase.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr DWORD kStartTimeoutMs = 60000;
+constexpr DWORD kEventTimeoutMs = 5000;
+constexpr int kTolerance = 8;
+constexpr int kDpi = 96;            // the prefix runs at 96 dpi
+constexpr int kClickRow = 13;       // "K": play hides its element 0, undo shows it again
+constexpr DWORD kIdleMs = 10000;
+
+double now() {
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+double median(std::vector<double> v) {
+    if (v.empty()) return NAN;
+    std::sort(v.begin(), v.end());
+    const std::size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+double percentile(std::vector<double> v, double p) {
+    if (v.empty()) return NAN;
+    std::sort(v.begin(), v.end());
+    const auto rank = static_cast<std::size_t>(std::ceil(p / 100.0 * static_cast<double>(v.size())));
+    return v[std::min(v.size(), std::max<std::size_t>(rank, 1)) - 1];
+}
+
+RECT cellRect(int row, int element) {
+    for (const auto& cell : pellora::pictureTable())
+        if (cell.row == row && cell.element == element) {
+            const pellora::Rect px = pellora::toPixels(cell.twips, kDpi);
+            return RECT{px.left, px.top, px.right(), px.bottom()};
+        }
+    return RECT{};
+}
+
+RECT offset(RECT r, POINT by) {
+    OffsetRect(&r, by.x, by.y);
+    return r;
+}
+
+struct WindowSearch {
+    DWORD pid;
+    const wchar_t* windowClass;
+    HWND found;
+};
+
+BOOL CALLBACK findTopWindow(HWND hwnd, LPARAM lParam) {
+    auto* s = reinterpret_cast<WindowSearch*>(lParam);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    wchar_t name[64] = {};
+    GetClassNameW(hwnd, name, 64);
+    if (pid != s->pid || lstrcmpW(name, s->windowClass) != 0 || !IsWindowVisible(hwnd)) return TRUE;
+    s->found = hwnd;
+    return FALSE;
+}
+
+struct Program {
+    const char* name;
+    std::wstring exe;
+    const wchar_t* windowClass;
+};
+
+// One started program, ended (WM_CLOSE, then by force) when it goes.
+class Running {
+public:
+    Running(const Running&) = delete;
+    Running& operator=(const Running&) = delete;
+    explicit Running(const Program& program) : program_(program) {}
+    ~Running() { stop(); }
+
+    // Starts the program and returns the ms from CreateProcess until `painted`
+    // holds for its window; negative on failure (error says why).
+    double start(const std::function<bool(HWND)>& painted, std::string& error) {
+        std::wstring commandLine = L"\"" + program_.exe + L"\"";
+        STARTUPINFOW startup{};
+        startup.cb = sizeof(startup);
+        const double t0 = now();
+        if (!CreateProcessW(program_.exe.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                            &process_)) {
+            error = format("%s: CreateProcess failed (error %lu)", program_.name, GetLastError());
+            return -1;
+        }
+        for (;;) {
+            if (!window_) window_ = findWindow();
+            if (window_ && painted(window_)) return now() - t0;
+            if (now() - t0 > kStartTimeoutMs) {
+                error = format("%s: no painted window within %lu ms", program_.name, kStartTimeoutMs);
+                return -1;
+            }
+            if (WaitForSingleObject(process_.hProcess, 1) == WAIT_OBJECT_0) {
+                error = format("%s ended before painting its window", program_.name);
+                return -1;
+            }
+        }
+    }
+
+    void stop() {
+        if (!process_.hProcess) return;
+        if (window_) PostMessageW(window_, WM_CLOSE, 0, 0);
+        if (WaitForSingleObject(process_.hProcess, 5000) != WAIT_OBJECT_0) TerminateProcess(process_.hProcess, 99);
+        CloseHandle(process_.hProcess);
+        CloseHandle(process_.hThread);
+        process_ = {};
+        window_ = nullptr;
+    }
+
+    HWND window() const { return window_; }
+    HANDLE process() const { return process_.hProcess; }
+
+    POINT clientOrigin() const {
+        POINT p{0, 0};
+        ClientToScreen(window_, &p);
+        return p;
+    }
+
+    // Peak working set in bytes, 0 if unknown.
+    double peakWorkingSet() const {
+        PROCESS_MEMORY_COUNTERS counters{};
+        counters.cb = sizeof(counters);
+        return GetProcessMemoryInfo(process_.hProcess, &counters, sizeof(counters))
+                   ? static_cast<double>(counters.PeakWorkingSetSize)
+                   : 0;
+    }
+
+    // User plus kernel CPU time so far, in ms.
+    double cpuMs() const {
+        FILETIME created, exited, kernel, user;
+        if (!GetProcessTimes(process_.hProcess, &created, &exited, &kernel, &user)) return NAN;
+        auto ms = [](FILETIME f) { return static_cast<double>((static_cast<ULONGLONG>(f.dwHighDateTime) << 32) | f.dwLowDateTime) / 1e4; };
+        return ms(kernel) + ms(user);
+    }
+
+private:
+    HWND findWindow() const {
+        WindowSearch search{process_.dwProcessId, program_.windowClass, nullptr};
+        EnumWindows(findTopWindow, reinterpret_cast<LPARAM>(&search));
+        return search.found;
+    }
+
+    const Program& program_;
+    PROCESS_INFORMATION process_{};
+    HWND window_ = nullptr;
+};
+
+class Bench {
+public:
+    Bench(Program pellora, Program floor, const CardImages& art)
+        : pellora_(std::move(pellora)), floor_(std::move(floor)), art_(art),
+          background_(fromColorref(GetSysColor(COLOR_BTNFACE))), mark_(fromColorref(GetSysColor(COLOR_BTNTEXT))) {}
+
+    // The art of (row, element) inside its frame line, or an empty cell.
+    bool cellShows(const Screenshot& shot, POINT origin, int row, int element, bool visible) const {
+        const RECT r = offset(cellRect(row, element), origin);
+        if (!visible) {
+            for (int y = r.top; y < r.bottom; ++y)
+                for (int x = r.left; x < r.right; ++x)
+                    if (!closeTo(shot.at(x, y), background_, kTolerance)) return false;
+            return true;
+        }
+        const CardImage& image = art_.of(row, element);
+        for (int y = 0; y < kArtHeight; ++y)
+            for (int x = 0; x < kArtWidth; ++x)
+                if (!closeTo(shot.at(r.left + 1 + x, r.top + 1 + y), image.at(x, y), kTolerance)) return false;
+        return true;
+    }
+
+    bool allCardsPainted(HWND form) const {
+        POINT origin{0, 0};
+        ClientToScreen(form, &origin);
+        RECT area;
+        GetWindowRect(form, &area);
+        const Screenshot shot = Screenshot::grab(area);
+        if (!shot.valid()) return false;
+        for (const auto& cell : pellora::pictureTable())
+            if (!cellShows(shot, origin, cell.row, cell.element, true)) return false;
+        return true;
+    }
+
+    // The floor's client area is all button face once it has been painted.
+    bool floorPainted(HWND form) const {
+        POINT origin{0, 0};
+        ClientToScreen(form, &origin);
+        RECT client;
+        GetClientRect(form, &client);
+        const RECT area = offset(client, origin);
+        const Screenshot shot = Screenshot::grab(area);
+        if (!shot.valid()) return false;
+        for (int y = area.top; y < area.bottom; ++y)
+            for (int x = area.left; x < area.right; ++x)
+                if (!closeTo(shot.at(x, y), background_, kTolerance)) return false;
+        return true;
+    }
+
+    std::function<bool(HWND)> paintedTest(const Program& p) const {
+        if (&p == &pellora_) return [this](HWND w) { return allCardsPainted(w); };
+        return [this](HWND w) { return floorPainted(w); };
+    }
+
+    // Start-up time and peak working set, `pairs` times each, A B A B;
+    // a warm-up run records nothing.
+    bool startUp(int pairs, bool record = true) {
+        for (int i = 0; i < pairs; ++i)
+            for (const Program* p : {&pellora_, &floor_}) {
+                Running run(*p);
+                std::string error;
+                const double ms = run.start(paintedTest(*p), error);
+                if (ms < 0) return fail(error);
+                Sleep(300);  // let the first paint's work finish before reading memory
+                if (!record) continue;
+                (p == &pellora_ ? pelloraStart_ : floorStart_).push_back(ms);
+                (p == &pellora_ ? pelloraMemory_ : floorMemory_).push_back(run.peakWorkingSet());
+                std::printf("bench: start %-8s %7.0f ms, peak working set %6.0f KB\n", p->name, ms,
+                            run.peakWorkingSet() / 1024);
+                std::fflush(stdout);
+            }
+        return true;
+    }
+
+    // CPU time over kIdleMs with the window open and untouched, A B A B.
+    bool idle(int pairs) {
+        for (int i = 0; i < pairs; ++i)
+            for (const Program* p : {&pellora_, &floor_}) {
+                Running run(*p);
+                std::string error;
+                if (run.start(paintedTest(*p), error) < 0) return fail(error);
+                Sleep(1000);
+                const double before = run.cpuMs();
+                Sleep(kIdleMs);
+                const double used = run.cpuMs() - before;
+                (p == &pellora_ ? pelloraIdle_ : floorIdle_).push_back(used);
+                (p == &pellora_ ? pelloraStartCpu_ : floorStartCpu_).push_back(before);
+                std::printf("bench: idle %-8s %.1f ms CPU in %lu s (start-up used %.0f ms)\n", p->name, used, kIdleMs / 1000,
+                            before);
+                std::fflush(stdout);
+            }
+        return true;
+    }
+
+    // SendInput on the "K" button (or the same spot of the floor) until the
+    // changed cell shows: left click and right press alternating.
+    bool clicks(const Program& p, int count, std::vector<double>& times) {
+        Running run(p);
+        std::string error;
+        if (run.start(paintedTest(p), error) < 0) return fail(error);
+        Sleep(500);
+        const POINT origin = run.clientOrigin();
+        const pellora::Rect button = pellora::toPixels(pellora::buttonForRow(kClickRow)->twips, kDpi);
+        const POINT target{origin.x + button.left + button.width / 2, origin.y + button.top + button.height / 2};
+        const RECT cell = offset(cellRect(kClickRow, 0), origin);
+        const bool isPellora = &p == &pellora_;
+        for (int i = 0; i < count; ++i) {
+            const bool play = i % 2 == 0;
+            auto shown = [&] {
+                const Screenshot shot = Screenshot::grab(cell);
+                if (!shot.valid()) return false;
+                if (isPellora) return cellShows(shot, origin, kClickRow, 0, !play);
+                const Rgb c = shot.at((cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2);
+                return closeTo(c, play ? mark_ : background_, kTolerance);
+            };
+            const double t0 = now();
+            clickAt(target, play ? MouseButton::Left : MouseButton::Right);
+            for (;;) {
+                if (shown()) break;
+                if (now() - t0 > kEventTimeoutMs)
+                    return fail(format("%s: click %d (%s) did not show within %lu ms", p.name, i + 1, play ? "left" : "right",
+                                       kEventTimeoutMs));
+            }
+            times.push_back(now() - t0);
+        }
+        // What one look at the cell costs: the resolution of the figures above.
+        for (int i = 0; i < 50; ++i) {
+            const double t0 = now();
+            Screenshot::grab(cell);
+            grabCost_.push_back(now() - t0);
+        }
+        std::printf("bench: %d clicks on %s, median %.1f ms\n", count, p.name, median(times));
+        std::fflush(stdout);
+        return true;
+    }
+
+    bool clickToPaint(int count) { return clicks(pellora_, count, pelloraClicks_) && clicks(floor_, count, floorClicks_); }
+
+    void table() const {
+        auto fileKb = [](const std::wstring& path) {
+            WIN32_FILE_ATTRIBUTE_DATA data{};
+            return GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) ? static_cast<double>(data.nFileSizeLow) / 1024 : NAN;
+        };
+        auto met = [](bool ok) { return ok ? "met" : "MISSED"; };
+        const double startRatio = median(pelloraStart_) / median(floorStart_);
+        const double memRatio = median(pelloraMemory_) / median(floorMemory_);
+        const double clickMedian = median(pelloraClicks_), clickP99 = percentile(pelloraClicks_, 99);
+        const double idle = *std::max_element(pelloraIdle_.begin(), pelloraIdle_.end());
+        const double floorIdle = *std::max_element(floorIdle_.begin(), floorIdle_.end());
+        const double size = fileKb(pellora_.exe), floorSize = fileKb(floor_.exe);
+        const bool cpuTimesWork = median(pelloraStartCpu_) > 0;
+
+        std::printf("\n%-34s %-24s %-10s %s\n", "figure", "value", "target", "ratio / met");
+        auto row = [](const char* figure, const std::string& value, const char* target, const std::string& verdict) {
+            std::printf("%-34s %-24s %-10s %s\n", figure, value.c_str(), target, verdict.c_str());
+        };
+        row("start-up, Pellora (median)", format("%.0f ms (n=%zu)", median(pelloraStart_), pelloraStart_.size()), "", "");
+        row("start-up, floor (median)", format("%.0f ms (n=%zu)", median(floorStart_), floorStart_.size()), "", "");
+        row("start-up ratio", format("%.2f", startRatio), "<= 1.15", format("%.2f %s", startRatio, met(startRatio <= 1.15)));
+        row("click to paint, median", format("%.1f ms (n=%zu)", clickMedian, pelloraClicks_.size()), "<= 5 ms",
+            format("%.2f %s", clickMedian / 5, met(clickMedian <= 5)));
+        row("click to paint, p99", format("%.1f ms", clickP99), "<= 16 ms", format("%.2f %s", clickP99 / 16, met(clickP99 <= 16)));
+        row("click to paint, floor median/p99", format("%.1f / %.1f ms", median(floorClicks_), percentile(floorClicks_, 99)), "",
+            format("Pellora/floor %.2f", clickMedian / median(floorClicks_)));
+        row("one look at the screen (median)", format("%.2f ms", median(grabCost_)), "", "resolution of the click figures");
+        row("peak working set, Pellora", format("%.0f KB", median(pelloraMemory_) / 1024), "", "");
+        row("peak working set, floor", format("%.0f KB", median(floorMemory_) / 1024), "", "");
+        row("peak working set ratio", format("%.2f", memRatio), "<= 1.2", format("%.2f %s", memRatio, met(memRatio <= 1.2)));
+        row("idle CPU over 10 s, Pellora (max)", cpuTimesWork ? format("%.1f ms", idle) : "not measurable", "0",
+            cpuTimesWork ? met(idle == 0) : "GetProcessTimes reads 0 under Wine");
+        row("idle CPU over 10 s, floor (max)", cpuTimesWork ? format("%.1f ms", floorIdle) : "not measurable", "", "");
+        row("size of Pellora.exe", format("%.0f KB", size), "<= 300 KB", format("%.2f %s", size / 300, met(size <= 300)));
+        row("size of the floor", format("%.0f KB", floorSize), "", "");
+        std::fflush(stdout);
+    }
+
+    const std::string& error() const { return error_; }
+
+private:
+    bool fail(const std::string& what) {
+        error_ = what;
+        return false;
+    }
+
+    Program pellora_, floor_;
+    const CardImages& art_;
+    Rgb background_, mark_;
+    std::vector<double> pelloraStart_, floorStart_, pelloraMemory_, floorMemory_;
+    std::vector<double> pelloraIdle_, floorIdle_, pelloraStartCpu_, floorStartCpu_;
+    std::vector<double> pelloraClicks_, floorClicks_, grabCost_;
+    std::string error_;
+};
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 4 || argc > 6) {
+        std::fprintf(stderr, "usage: pellora_bench <Pellora.exe> <floor.exe> <assets folder> [start-up pairs] [clicks]\n");
+        return 2;
+    }
+    const int pairs = argc > 4 ? _wtoi(argv[4]) : 20;
+    const int clickCount = argc > 5 ? _wtoi(argv[5]) : 500;
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    CardImages art;
+    std::string error;
+    if (!art.load(argv[3], error)) {
+        std::fprintf(stderr, "bench: the card pictures do not decode: %s\n", error.c_str());
+        return 1;
+    }
+    Bench bench({"Pellora", argv[1], L"PelloraForm"}, {"floor", argv[2], L"PelloraFloor"}, art);
+    // Wine's first process start pays for loading its own libraries; neither program should.
+    const bool ok = bench.startUp(1, false) && bench.startUp(pairs) && bench.clickToPaint(clickCount) && bench.idle(2);
+    if (!ok) {
+        std::fprintf(stderr, "bench: %s\n", bench.error().c_str());
+        return 1;
+    }
+    bench.table();
+    CoUninitialize();
+    return 0;
+}
