@@ -40,9 +40,15 @@ std::wstring hresultText(HRESULT hr) {
     return text;
 }
 
-// PNG bytes -> premultiplied BGRA pixels of a 14 x 28 picture, flattened onto
-// white (the card's own background) so any transparency still looks right.
-HBITMAP decode(IWICImagingFactory* factory, const void* data, DWORD size, std::wstring& why) {
+int scaleIndex(int scale) {
+    for (std::size_t i = 0; i < kArtScales.size(); ++i)
+        if (kArtScales[i] == scale) return static_cast<int>(i);
+    return -1;
+}
+
+// PNG bytes -> premultiplied BGRA pixels of a `want`-sized picture, flattened
+// onto white (the card's own background) so any transparency still looks right.
+HBITMAP decode(IWICImagingFactory* factory, const void* data, DWORD size, PictureSize want, std::wstring& why) {
     ComRef<IWICStream> stream;
     ComRef<IWICBitmapDecoder> decoder;
     ComRef<IWICBitmapFrameDecode> frame;
@@ -65,16 +71,16 @@ HBITMAP decode(IWICImagingFactory* factory, const void* data, DWORD size, std::w
 
     UINT width = 0, height = 0;
     converter->GetSize(&width, &height);
-    if (width != CardArt::kWidth || height != CardArt::kHeight) {
+    if (static_cast<int>(width) != want.width || static_cast<int>(height) != want.height) {
         why = L"it is " + std::to_wstring(width) + L" x " + std::to_wstring(height) + L" pixels, not " +
-              std::to_wstring(CardArt::kWidth) + L" x " + std::to_wstring(CardArt::kHeight);
+              std::to_wstring(want.width) + L" x " + std::to_wstring(want.height);
         return nullptr;
     }
 
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = CardArt::kWidth;
-    info.bmiHeader.biHeight = -CardArt::kHeight;  // top-down, like WIC's rows
+    info.bmiHeader.biWidth = want.width;
+    info.bmiHeader.biHeight = -want.height;  // top-down, like WIC's rows
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
@@ -84,15 +90,15 @@ HBITMAP decode(IWICImagingFactory* factory, const void* data, DWORD size, std::w
         why = L"no bitmap could be made for it (error " + std::to_wstring(GetLastError()) + L")";
         return nullptr;
     }
-    constexpr UINT stride = CardArt::kWidth * 4;
-    hr = converter->CopyPixels(nullptr, stride, stride * CardArt::kHeight, static_cast<BYTE*>(bits));
+    const UINT stride = static_cast<UINT>(want.width) * 4;
+    hr = converter->CopyPixels(nullptr, stride, stride * static_cast<UINT>(want.height), static_cast<BYTE*>(bits));
     if (FAILED(hr)) {
         DeleteObject(bitmap);
         why = L"its pixels could not be read (error " + hresultText(hr) + L")";
         return nullptr;
     }
     auto* pixel = static_cast<BYTE*>(bits);
-    for (int i = 0; i < CardArt::kWidth * CardArt::kHeight; ++i, pixel += 4) {
+    for (int i = 0; i < want.width * want.height; ++i, pixel += 4) {
         const BYTE clear = static_cast<BYTE>(255 - pixel[3]);  // premultiplied: over white adds 255 - alpha
         pixel[0] = static_cast<BYTE>(pixel[0] + clear);
         pixel[1] = static_cast<BYTE>(pixel[1] + clear);
@@ -105,21 +111,35 @@ HBITMAP decode(IWICImagingFactory* factory, const void* data, DWORD size, std::w
 
 }  // namespace
 
-CardArt::~CardArt() { release(); }
+CardArt::~CardArt() {
+    for (ScaleSet& set : scales_) release(set);
+}
 
-void CardArt::release() {
-    for (HBITMAP& b : bitmaps_) {
+void CardArt::release(ScaleSet& set) {
+    for (HBITMAP& b : set) {
         if (b) DeleteObject(b);
         b = nullptr;
     }
 }
 
-HBITMAP CardArt::bitmap(int row, int element) const {
-    if (element < 0 || element >= picturesInRow(row)) return nullptr;
-    return bitmaps_[slot(row, element)];
+bool CardArt::loaded(int scale) const {
+    const int index = scaleIndex(scale);
+    return index >= 0 && scales_[static_cast<std::size_t>(index)][0] != nullptr;
 }
 
-bool CardArt::load(HINSTANCE instance, std::wstring& error) {
+HBITMAP CardArt::bitmap(int scale, int row, int element) const {
+    const int index = scaleIndex(scale);
+    if (index < 0 || element < 0 || element >= picturesInRow(row)) return nullptr;
+    return scales_[static_cast<std::size_t>(index)][slot(row, element)];
+}
+
+bool CardArt::load(HINSTANCE instance, int scale, std::wstring& error) {
+    const int index = scaleIndex(scale);
+    if (index < 0) {
+        error = L"no card pictures are drawn for " + std::to_wstring(scale) + L" %";
+        return false;
+    }
+    if (loaded(scale)) return true;
     ComRef<IWICImagingFactory> factory;
     const HRESULT hr = CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
                                         IID_IWICImagingFactory, reinterpret_cast<void**>(factory.put()));
@@ -129,26 +149,28 @@ bool CardArt::load(HINSTANCE instance, std::wstring& error) {
         return false;
     }
 
+    ScaleSet& set = scales_[static_cast<std::size_t>(index)];
+    const PictureSize size = cardPictureSize(scale);
     for (int row = kFirstRow; row <= kLastRow; ++row) {
         for (int element = 0; element < picturesInRow(row); ++element) {
-            const std::wstring name = widen(cardPictureFile(row, element));
-            const int id = IDR_CARD(row, element);
+            const std::wstring name = widen(cardPicturePath(row, element, scale));
+            const int id = IDR_CARD_AT(index, row, element);
             std::wstring why;
             HBITMAP bitmap = nullptr;
             HRSRC resource = FindResourceW(instance, MAKEINTRESOURCEW(id), RT_RCDATA);
-            HGLOBAL loaded = resource ? LoadResource(instance, resource) : nullptr;
-            const void* data = loaded ? LockResource(loaded) : nullptr;
-            const DWORD size = resource ? SizeofResource(instance, resource) : 0;
-            if (!data || size == 0)
+            HGLOBAL loadedData = resource ? LoadResource(instance, resource) : nullptr;
+            const void* data = loadedData ? LockResource(loadedData) : nullptr;
+            const DWORD bytes = resource ? SizeofResource(instance, resource) : 0;
+            if (!data || bytes == 0)
                 why = L"it is missing from the program's resources";
             else
-                bitmap = decode(factory.get(), data, size, why);
+                bitmap = decode(factory.get(), data, bytes, size, why);
             if (!bitmap) {
-                release();
+                release(set);
                 error = L"the card picture " + name + L" (resource " + std::to_wstring(id) + L"): " + why;
                 return false;
             }
-            bitmaps_[slot(row, element)] = bitmap;
+            set[slot(row, element)] = bitmap;
         }
     }
     return true;

@@ -1,5 +1,6 @@
-// The 54 card pictures, decoded once at start from the program's own
-// resources (PNG) into bitmaps ready to blit.
+// The 54 card pictures at each drawn scale, decoded from the program's own
+// resources (PNG) into bitmaps ready to blit. A scale is decoded the first
+// time it is needed and kept: start-up decodes only the one it shows.
 #pragma once
 
 #include <windows.h>
@@ -7,29 +8,33 @@
 #include <array>
 #include <string>
 
+#include "pictures.h"
+
 namespace pellora {
 
 class CardArt {
 public:
-    static constexpr int kWidth = 14;
-    static constexpr int kHeight = 28;
-
     CardArt() = default;
     ~CardArt();
     CardArt(const CardArt&) = delete;
     CardArt& operator=(const CardArt&) = delete;
 
-    // Decodes every picture. On failure returns false and `error` names the
-    // picture and what went wrong; the pictures decoded so far are released.
-    bool load(HINSTANCE instance, std::wstring& error);
+    // Decodes the 54 pictures drawn for `scale` (one of kArtScales), unless
+    // that is done already. COM must be initialised. On failure returns false
+    // and `error` names the picture and what went wrong; that scale's pictures
+    // decoded so far are released.
+    bool load(HINSTANCE instance, int scale, std::wstring& error);
+    bool loaded(int scale) const;
 
-    // The picture of a row's element; null for a picture that does not exist.
-    HBITMAP bitmap(int row, int element) const;
+    // The picture of a row's element at `scale`; null for a picture or scale
+    // that does not exist or is not loaded.
+    HBITMAP bitmap(int scale, int row, int element) const;
 
 private:
-    void release();
+    using ScaleSet = std::array<HBITMAP, 15 * 4>;  // by (row - 1) * 4 + element
+    void release(ScaleSet& set);
 
-    std::array<HBITMAP, 15 * 4> bitmaps_{};
+    std::array<ScaleSet, kArtScales.size()> scales_{};
 };
 
 }  // namespace pellora

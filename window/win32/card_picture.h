@@ -1,5 +1,6 @@
-// The window of one card picture: its cell, a one-pixel dark frame line and the
-// card's art unscaled inside it. Hiding the window empties the whole cell.
+// The window of one card picture: its cell, the card's art unscaled and
+// centred in it, a one-pixel dark frame line around the art. Hiding the window
+// empties the whole cell.
 #pragma once
 
 #include <windows.h>
@@ -14,5 +15,8 @@ bool registerCardPictureClass(HINSTANCE instance);
 // A visible card picture child of `parent` with the control id `id`, showing
 // `art` (which must outlive the window). Null on failure.
 HWND createCardPicture(HWND parent, int id, const RECT& cell, HBITMAP art, HINSTANCE instance);
+
+// Shows `art` instead (the same card drawn for another scale) and repaints.
+void setCardPictureArt(HWND picture, HBITMAP art);
 
 }  // namespace pellora

@@ -2,6 +2,7 @@
 
 #include "control_ids.h"
 #include "card_picture.h"
+#include "dpi.h"
 #include "placement.h"
 #include "resource_ids.h"
 #include "test_query.h"
@@ -55,12 +56,13 @@ int iconWidth(HICON icon) {
 
 }  // namespace
 
-Form::Form(HINSTANCE instance, const CardArt& art) : instance_(instance), art_(art) {}
+Form::Form(HINSTANCE instance, CardArt& art) : instance_(instance), art_(art) {}
 
 Form::~Form() {
     if (hwnd_) DestroyWindow(hwnd_);
     for (HFONT font : {defaultFont_, rankFont_, jokerFont_})
         if (font) DeleteObject(font);
+    for (HFONT font : retiredFonts_) DeleteObject(font);
     for (HICON icon : {bigIcon_, smallIcon_})
         if (icon) DestroyIcon(icon);
 }
@@ -76,31 +78,41 @@ bool Form::registerClass(HINSTANCE instance) {
     return RegisterClassExW(&wc) != 0;
 }
 
-bool Form::create() {
-    // Not dpi-aware: this is the dpi Windows lets the program lay itself out for.
-    HDC screen = GetDC(nullptr);
-    dpi_ = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
+RECT Form::frameFor(int dpi) const {
+    RECT frame{0, 0, twipsToPixels(kClientWidthTwips, dpi), twipsToPixels(kClientHeightTwips, dpi)};
+    adjustWindowRectForDpi(frame, kFormStyle, 0, dpi);
+    return frame;
+}
 
-    const int clientLeft = twipsToPixels(kDesignedLeftTwips, dpi_);
-    const int clientTop = twipsToPixels(kDesignedTopTwips, dpi_);
-    RECT frame{clientLeft, clientTop, clientLeft + twipsToPixels(kClientWidthTwips, dpi_),
-               clientTop + twipsToPixels(kClientHeightTwips, dpi_)};
-    AdjustWindowRectEx(&frame, kFormStyle, FALSE, 0);
+Rect Form::placement(int dpi) const {
+    const int clientLeft = twipsToPixels(kDesignedLeftTwips, dpi);
+    const int clientTop = twipsToPixels(kDesignedTopTwips, dpi);
+    RECT frame = frameFor(dpi);
+    OffsetRect(&frame, clientLeft, clientTop);
 
     MONITORINFO monitor{};
     monitor.cbSize = sizeof(monitor);
     GetMonitorInfoW(MonitorFromPoint(POINT{clientLeft, clientTop}, MONITOR_DEFAULTTONEAREST), &monitor);
     const RECT& work = monitor.rcWork;
-    const Rect placed = fitIntoWorkArea({frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top},
-                                        {work.left, work.top, work.right - work.left, work.bottom - work.top});
+    return fitIntoWorkArea({frame.left, frame.top, frame.right - frame.left, frame.bottom - frame.top},
+                           {work.left, work.top, work.right - work.left, work.bottom - work.top});
+}
 
+bool Form::create() {
+    // Placed for the screen's dpi; OnCreate learns the dpi of the monitor the
+    // window really landed on.
+    const int screen = screenDpi();
+    const Rect placed = placement(screen);
     HWND hwnd = CreateWindowExW(0, kFormClass, L"Pellora", kFormStyle, placed.left, placed.top, placed.width,
                                 placed.height, nullptr, nullptr, instance_, this);
     if (!hwnd) {
         if (error_.empty()) error_ = L"the main window could not be created (error " + std::to_wstring(lastError()) + L")";
         hwnd_ = nullptr;
         return false;
+    }
+    if (dpi_ != screen) {
+        const Rect moved = placement(dpi_);
+        SetWindowPos(hwnd_, nullptr, moved.left, moved.top, moved.width, moved.height, SWP_NOZORDER | SWP_NOACTIVATE);
     }
     built_ = true;
     return true;
@@ -132,6 +144,8 @@ LRESULT Form::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_CREATE: return OnCreate() ? 0 : -1;
         case WM_ACTIVATE: OnActivate(LOWORD(wParam) != WA_INACTIVE); return 0;
         case WM_COMMAND: OnCommand(LOWORD(wParam), HIWORD(wParam)); return 0;
+        case WM_DPICHANGED: OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam)); return 0;
+        case WM_GETDPISCALEDSIZE: return OnGetDpiScaledSize(static_cast<int>(wParam), *reinterpret_cast<SIZE*>(lParam));
         case WM_DESTROY: OnDestroy(); return 0;
     }
     return DefWindowProcW(hwnd_, message, wParam, lParam);
@@ -156,19 +170,64 @@ LRESULT Form::handleButtonMessage(HWND button, int id, UINT message, WPARAM wPar
 }
 
 bool Form::OnCreate() {
-    const int big = GetSystemMetrics(SM_CXICON);
-    const int small = GetSystemMetrics(SM_CXSMICON);
-    bigIcon_ = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_PELLORA), IMAGE_ICON, big, big, 0));
-    smallIcon_ = static_cast<HICON>(LoadImageW(instance_, MAKEINTRESOURCEW(IDI_PELLORA), IMAGE_ICON, small, small, 0));
-    if (!bigIcon_ || !smallIcon_)
-        return fail(L"the window icon (icon group " + std::to_wstring(IDI_PELLORA) + L") could not be loaded (error " +
-                    std::to_wstring(lastError()) + L")");
-    SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_));
-    SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_));
-
-    if (!createFonts() || !createControls() || !createPictures()) return false;
+    dpi_ = dpiForWindow(hwnd_);
+    if (!loadIcons() || !createFonts() || !loadArt() || !createControls() || !createPictures()) return false;
     stackInTabOrder();
     lastFocus_ = control(IDC_COMMAND1);
+    return true;
+}
+
+void Form::OnDpiChanged(int dpi, const RECT& suggested) {
+    // Moved to a monitor of another dpi, or the user changed the scale: lay
+    // everything out anew, as if the window had opened there.
+    dpi_ = dpi;
+    bool adapted = loadIcons();
+    adapted = createFonts() && adapted;
+    adapted = loadArt() && adapted;
+    if (!adapted) {
+        // Only a damaged program file gets here; say so, and keep what is shown.
+        MessageBoxW(hwnd_, (L"Pellora could not adapt to the new display scale: " + error_ + L".").c_str(),
+                    L"Pellora", MB_OK | MB_ICONWARNING);
+    }
+    layOut();
+    SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+bool Form::OnGetDpiScaledSize(int dpi, SIZE& size) const {
+    // The client area is a whole number of twips: ask for exactly that, not
+    // for the current size scaled.
+    const RECT frame = frameFor(dpi);
+    size.cx = frame.right - frame.left;
+    size.cy = frame.bottom - frame.top;
+    return true;
+}
+
+bool Form::loadIcons() {
+    // The title bar and the task bar want the icon at the window's own dpi.
+    HICON big = loadIconForSize(instance_, IDI_PELLORA, systemMetricForDpi(SM_CXICON, dpi_));
+    HICON small = loadIconForSize(instance_, IDI_PELLORA, systemMetricForDpi(SM_CXSMICON, dpi_));
+    if (!big || !small) {
+        if (big) DestroyIcon(big);
+        if (small) DestroyIcon(small);
+        return fail(L"the window icon (icon group " + std::to_wstring(IDI_PELLORA) + L") could not be loaded (error " +
+                    std::to_wstring(lastError()) + L")");
+    }
+    SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+    SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+    for (HICON old : {bigIcon_, smallIcon_})
+        if (old) DestroyIcon(old);
+    bigIcon_ = big;
+    smallIcon_ = small;
+    return true;
+}
+
+bool Form::loadArt() {
+    const int scale = artScaleForDpi(dpi_);
+    std::wstring error;
+    if (!art_.load(instance_, scale, error)) return fail(error);
+    artScale_ = scale;
     return true;
 }
 
@@ -242,20 +301,15 @@ LRESULT Form::OnTestQuery(WPARAM wParam, LPARAM lParam) {
         case kQueryBigIconSize: return iconWidth(reinterpret_cast<HICON>(SendMessageW(hwnd_, WM_GETICON, ICON_BIG, 0)));
         case kQuerySmallIconSize: return iconWidth(reinterpret_cast<HICON>(SendMessageW(hwnd_, WM_GETICON, ICON_SMALL, 0)));
         case kQueryDpi: return dpi_;
+        case kQueryArtScale: return artScale_;
     }
     return 0;
 }
 
 bool Form::createFonts() {
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof(metrics);
-    if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0)) {
-        // Windows before Vista knows the structure without its last field.
-        metrics.cbSize = sizeof(metrics) - sizeof(metrics.iPaddedBorderWidth);
-        if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0))
-            return fail(L"the system's dialog font could not be read (error " + std::to_wstring(lastError()) + L")");
-    }
-    defaultFont_ = CreateFontIndirectW(&metrics.lfMessageFont);
+    NONCLIENTMETRICSW metrics;
+    if (!nonClientMetricsForDpi(metrics, dpi_))
+        return fail(L"the system's dialog font could not be read (error " + std::to_wstring(lastError()) + L")");
 
     auto makeFont = [this](FontRole role) {
         const FontSpec& spec = fontSpec(role);
@@ -267,9 +321,18 @@ bool Form::createFonts() {
         face.copy(font.lfFaceName, LF_FACESIZE - 1);
         return CreateFontIndirectW(&font);
     };
-    rankFont_ = makeFont(FontRole::Rank);
-    jokerFont_ = makeFont(FontRole::Joker);
-    if (!defaultFont_ || !rankFont_ || !jokerFont_) return fail(L"the fonts of the buttons could not be created");
+    HFONT fonts[] = {CreateFontIndirectW(&metrics.lfMessageFont), makeFont(FontRole::Rank), makeFont(FontRole::Joker)};
+    if (!fonts[0] || !fonts[1] || !fonts[2]) {
+        for (HFONT font : fonts)
+            if (font) DeleteObject(font);
+        return fail(L"the fonts of the buttons could not be created");
+    }
+    // The old fonts go once the controls use the new ones (layOut).
+    for (HFONT font : {defaultFont_, rankFont_, jokerFont_})
+        if (font) retiredFonts_.push_back(font);
+    defaultFont_ = fonts[0];
+    rankFont_ = fonts[1];
+    jokerFont_ = fonts[2];
     return true;
 }
 
@@ -308,13 +371,30 @@ bool Form::createPictures() {
         const Rect px = toPixels(cell.twips, dpi_);
         const RECT rect{px.left, px.top, px.right(), px.bottom()};
         HWND picture = createCardPicture(hwnd_, IDC_PICTURE(cell.row, cell.element), rect,
-                                         art_.bitmap(cell.row, cell.element), instance_);
+                                         art_.bitmap(artScale_, cell.row, cell.element), instance_);
         if (!picture)
             return fail(L"the picture Image" + std::to_wstring(cell.row) + L"(" + std::to_wstring(cell.element) +
                         L") could not be created (error " + std::to_wstring(lastError()) + L")");
         pictures_[slot(cell.row, cell.element)] = picture;
     }
     return true;
+}
+
+void Form::layOut() {
+    for (std::size_t i = 0; i < controlTable().size(); ++i) {
+        const ControlSpec& spec = controlTable()[i];
+        const Rect px = toPixels(spec.twips, dpi_);
+        SetWindowPos(controls_[i], nullptr, px.left, px.top, px.width, px.height, SWP_NOZORDER | SWP_NOACTIVATE);
+        SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(spec.font)), TRUE);
+    }
+    for (HFONT font : retiredFonts_) DeleteObject(font);
+    retiredFonts_.clear();
+    for (const PictureCell& cell : pictureTable()) {
+        const Rect px = toPixels(cell.twips, dpi_);
+        HWND picture = pictures_[slot(cell.row, cell.element)];
+        SetWindowPos(picture, nullptr, px.left, px.top, px.width, px.height, SWP_NOZORDER | SWP_NOACTIVATE);
+        setCardPictureArt(picture, art_.bitmap(artScale_, cell.row, cell.element));
+    }
 }
 
 void Form::stackInTabOrder() {

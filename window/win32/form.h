@@ -6,6 +6,7 @@
 
 #include <array>
 #include <string>
+#include <vector>
 
 #include "card_art.h"
 #include "layout.h"
@@ -17,7 +18,8 @@ constexpr const wchar_t* kFormClass = L"PelloraForm";
 
 class Form {
 public:
-    Form(HINSTANCE instance, const CardArt& art);
+    // `art` decodes its scales as the window needs them; it must outlive the window.
+    Form(HINSTANCE instance, CardArt& art);
     ~Form();
     Form(const Form&) = delete;
     Form& operator=(const Form&) = delete;
@@ -40,6 +42,8 @@ private:
     LRESULT handleButtonMessage(HWND button, int id, UINT message, WPARAM wParam, LPARAM lParam);
 
     bool OnCreate();
+    void OnDpiChanged(int dpi, const RECT& suggested);
+    bool OnGetDpiScaledSize(int dpi, SIZE& size) const;
     void OnActivate(bool active);
     void OnCommand(int id, int notifyCode);
     void OnDestroy();
@@ -50,9 +54,14 @@ private:
     void OnStayOnTopClick();
     void OnButtonFocus(HWND button, bool focused);
 
+    Rect placement(int dpi) const;
+    RECT frameFor(int dpi) const;
+    bool loadIcons();
     bool createFonts();
+    bool loadArt();
     bool createControls();
     bool createPictures();
+    void layOut();
     void stackInTabOrder();
     void apply(const Assignment& assignment);
     HFONT fontFor(FontRole role) const;
@@ -61,14 +70,16 @@ private:
     bool fail(const std::wstring& what);
 
     HINSTANCE instance_;
-    const CardArt& art_;
+    CardArt& art_;
     HWND hwnd_ = nullptr;
     bool built_ = false;  // until then, destroying the window is a failed start, not a close
-    int dpi_ = 96;
+    int dpi_ = 96;        // the dpi everything is laid out for
+    int artScale_ = 100;  // the drawn scale the pictures show
     Tally tally_;
     HFONT defaultFont_ = nullptr;
     HFONT rankFont_ = nullptr;
     HFONT jokerFont_ = nullptr;
+    std::vector<HFONT> retiredFonts_;  // replaced on a dpi change, still set on controls
     HICON bigIcon_ = nullptr;
     HICON smallIcon_ = nullptr;
     std::array<HWND, kControlCount> controls_{};  // in controlTable() order

@@ -25,18 +25,19 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     // Visual styles (with the manifest) must be on before any control exists.
     InitCommonControls();
 
-    pellora::CardArt art;
-    std::wstring error;
-    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-    const bool decoded = SUCCEEDED(com) && art.load(instance, error);
-    if (SUCCEEDED(com)) CoUninitialize();  // WIC is needed only to decode, once
-    if (FAILED(com)) return reportStartFailure(L"COM, which decodes the card pictures, could not start");
-    if (!decoded) return reportStartFailure(error);
+    // COM stays up for the whole run: the card art of another scale is
+    // decoded (WIC) when the window first moves to a display that needs it.
+    if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)))
+        return reportStartFailure(L"COM, which decodes the card pictures, could not start");
+    struct ComScope {
+        ~ComScope() { CoUninitialize(); }
+    } com;
 
     if (!pellora::registerCardPictureClass(instance) || !pellora::Form::registerClass(instance))
         return reportStartFailure(L"the window classes could not be registered (error " +
                                   std::to_wstring(GetLastError()) + L")");
 
+    pellora::CardArt art;
     pellora::Form form(instance, art);
     if (!form.create()) return reportStartFailure(form.error());
     form.show(showCommand);

@@ -5,6 +5,8 @@
 // icon file's order.
 #define IDI_PELLORA 1
 
-// Card pictures (PNG, RT_RCDATA): 2000 + 10 * row + element, like the picture ids.
+// Card pictures (PNG, RT_RCDATA): 2000 + 200 * scale + 10 * row + element,
+// where scale is the place of the drawing scale in kArtScales (0 = 100 %,
+// 1 = 125 % ... 6 = 300 %); row and element as in the picture ids.
 #define IDR_CARD_BASE 2000
-#define IDR_CARD(row, element) (IDR_CARD_BASE + 10 * (row) + (element))
+#define IDR_CARD_AT(scale, row, element) (IDR_CARD_BASE + 200 * (scale) + 10 * (row) + (element))

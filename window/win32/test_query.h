@@ -20,4 +20,7 @@ enum PelloraTestQuery {
     kQuerySmallIconSize = 6,
     // wParam ignored: the dpi the window laid itself out for.
     kQueryDpi = 7,
+    // wParam ignored: the drawn scale (per cent, one of kArtScales) the
+    // pictures show.
+    kQueryArtScale = 8,
 };

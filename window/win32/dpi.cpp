@@ -1,0 +1,89 @@
+#include "dpi.h"
+
+#include <commctrl.h>
+
+namespace pellora {
+
+namespace {
+
+using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+using AdjustWindowRectExForDpiFn = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+using SystemParametersInfoForDpiFn = BOOL(WINAPI*)(UINT, UINT, void*, UINT, UINT);
+using GetSystemMetricsForDpiFn = int(WINAPI*)(int, UINT);
+using LoadIconWithScaleDownFn = HRESULT(WINAPI*)(HINSTANCE, const wchar_t*, int, int, HICON*);
+
+// Through void (*)() so the compiler accepts the cast from FARPROC.
+template <typename Fn>
+Fn lookUp(const wchar_t* module, const char* name) {
+    HMODULE handle = GetModuleHandleW(module);
+    FARPROC proc = handle ? GetProcAddress(handle, name) : nullptr;
+    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(proc));
+}
+
+// Windows 10 1607 and later; null before.
+struct PerMonitorApi {
+    GetDpiForWindowFn getDpiForWindow = lookUp<GetDpiForWindowFn>(L"user32.dll", "GetDpiForWindow");
+    AdjustWindowRectExForDpiFn adjustWindowRectExForDpi =
+        lookUp<AdjustWindowRectExForDpiFn>(L"user32.dll", "AdjustWindowRectExForDpi");
+    SystemParametersInfoForDpiFn systemParametersInfoForDpi =
+        lookUp<SystemParametersInfoForDpiFn>(L"user32.dll", "SystemParametersInfoForDpi");
+    GetSystemMetricsForDpiFn getSystemMetricsForDpi =
+        lookUp<GetSystemMetricsForDpiFn>(L"user32.dll", "GetSystemMetricsForDpi");
+    // Common controls 6 only (Vista and later).
+    LoadIconWithScaleDownFn loadIconWithScaleDown =
+        lookUp<LoadIconWithScaleDownFn>(L"comctl32.dll", "LoadIconWithScaleDown");
+};
+
+const PerMonitorApi& api() {
+    static const PerMonitorApi functions;
+    return functions;
+}
+
+}  // namespace
+
+int screenDpi() {
+    HDC screen = GetDC(nullptr);
+    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
+    if (screen) ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi : 96;
+}
+
+int dpiForWindow(HWND hwnd) {
+    const UINT dpi = api().getDpiForWindow ? api().getDpiForWindow(hwnd) : 0;
+    return dpi ? static_cast<int>(dpi) : screenDpi();
+}
+
+bool adjustWindowRectForDpi(RECT& rect, DWORD style, DWORD exStyle, int dpi) {
+    if (api().adjustWindowRectExForDpi)
+        return api().adjustWindowRectExForDpi(&rect, style, FALSE, exStyle, static_cast<UINT>(dpi)) != FALSE;
+    return AdjustWindowRectEx(&rect, style, FALSE, exStyle) != FALSE;
+}
+
+bool nonClientMetricsForDpi(NONCLIENTMETRICSW& metrics, int dpi) {
+    metrics = NONCLIENTMETRICSW{};
+    metrics.cbSize = sizeof(metrics);
+    if (api().systemParametersInfoForDpi)
+        return api().systemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0,
+                                                static_cast<UINT>(dpi)) != FALSE;
+    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0)) return true;
+    // Windows before Vista knows the structure without its last field.
+    metrics.cbSize = sizeof(metrics) - sizeof(metrics.iPaddedBorderWidth);
+    return SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0) != FALSE;
+}
+
+int systemMetricForDpi(int index, int dpi) {
+    if (api().getSystemMetricsForDpi) return api().getSystemMetricsForDpi(index, static_cast<UINT>(dpi));
+    return GetSystemMetrics(index);
+}
+
+HICON loadIconForSize(HINSTANCE instance, int id, int size) {
+    // Scaling a larger image down looks better than LoadImage's nearest fit
+    // stretched, at sizes the icon has no image for (20 px at 120 dpi).
+    HICON icon = nullptr;
+    if (api().loadIconWithScaleDown &&
+        SUCCEEDED(api().loadIconWithScaleDown(instance, MAKEINTRESOURCEW(id), size, size, &icon)) && icon)
+        return icon;
+    return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, 0));
+}
+
+}  // namespace pellora
