@@ -1,6 +1,10 @@
 // Pellora's end-to-end test driver: starts Pellora.exe, looks at it and uses
 // it as a person would (SendInput, screen pixels), and prints one line per
-// check. Usage: pellora_e2e <Pellora.exe> <assets folder> <output folder>
+// check. Usage:
+//   pellora_e2e <Pellora.exe> <assets folder> <output folder> full|short [<reference.png>]
+// "full" runs every check, "short" (for the other display scales) the layout,
+// the pictures and a short play/undo/reset run. A reference picture is held
+// against the client area at start, pixel for pixel.
 #include "app.h"
 #include "card_images.h"
 #include "input.h"
@@ -9,12 +13,17 @@
 #include "screen.h"
 
 #include "control_ids.h"
+#include "resource_ids.h"
 #include "layout.h"
+#include "pictures.h"
 #include "tally.h"
 #include "test_query.h"
 
 #include <objbase.h>
 
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
 #include <algorithm>
 #include <array>
 #include <cstdio>
@@ -72,6 +81,43 @@ std::string describe(const RECT& r) {
     return format("(%ld,%ld %ldx%ld)", r.left, r.top, r.right - r.left, r.bottom - r.top);
 }
 
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0
+#endif
+
+template <typename Fn>
+Fn user32Function(const char* name) {
+    FARPROC proc = GetProcAddress(GetModuleHandleW(L"user32.dll"), name);
+    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(proc));
+}
+
+// Screen reads and input must be in real pixels, not scaled for a program
+// that knows nothing of dpi.
+void becomeDpiAware() {
+    using SetContextFn = BOOL(WINAPI*)(HANDLE);
+    const auto perMonitorV2 = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-4));
+    if (auto setContext = user32Function<SetContextFn>("SetProcessDpiAwarenessContext"))
+        if (setContext(perMonitorV2)) return;
+    SetProcessDPIAware();
+}
+
+// The message font at `dpi`, as the program should pick it.
+LOGFONTW messageFontAt(int dpi) {
+    using ForDpiFn = BOOL(WINAPI*)(UINT, UINT, void*, UINT, UINT);
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = sizeof(metrics);
+    auto forDpi = user32Function<ForDpiFn>("SystemParametersInfoForDpi");
+    if (!forDpi || !forDpi(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0, static_cast<UINT>(dpi)))
+        SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0);
+    return metrics.lfMessageFont;
+}
+
+int systemMetricAt(int index, int dpi) {
+    using ForDpiFn = int(WINAPI*)(int, UINT);
+    auto forDpi = user32Function<ForDpiFn>("GetSystemMetricsForDpi");
+    return forDpi ? forDpi(index, static_cast<UINT>(dpi)) : GetSystemMetrics(index);
+}
+
 // The tally as a user expects it, written down independently of the program.
 struct Model {
     std::array<int, 16> played{};
@@ -89,6 +135,7 @@ public:
           background_(fromColorref(GetSysColor(COLOR_BTNFACE))) {}
 
     Model& model() { return model_; }
+    int dpi() const { return dpi_; }
 
     POINT clientOrigin() const {
         POINT p{0, 0};
@@ -190,6 +237,13 @@ public:
         return Screenshot::grab(windowRect(app_.form())).saveBmp(path);
     }
 
+    Screenshot grabClientArea() const {
+        RECT client{};
+        GetClientRect(app_.form(), &client);
+        MapWindowPoints(app_.form(), HWND_DESKTOP, reinterpret_cast<POINT*>(&client), 2);
+        return Screenshot::grab(client);
+    }
+
 private:
     std::string cellProblem(const Screenshot& shot, const PictureCell& cell, bool visible) const {
         const pellora::Rect px = pellora::toPixels(cell.twips, dpi_);
@@ -207,28 +261,39 @@ private:
                 }
             return {};
         }
-        for (int y = 0; y < px.height; ++y)
-            for (int x = 0; x < px.width; ++x) {
-                const bool edge = x == 0 || y == 0 || x == px.width - 1 || y == px.height - 1;
-                if (!edge) continue;
-                const Rgb c = shot.at(x0 + x, y0 + y);
-                const bool drawn = !closeTo(c, background_, kColourTolerance) && !closeTo(c, {255, 255, 255}, kColourTolerance);
-                const bool dark = c.r <= kDarkest && c.g <= kDarkest && c.b <= kDarkest;
-                if (!drawn || (wantDarkFrame_ && !dark))
-                    return format("%s has no %sframe line: %s at (%d,%d)", name.c_str(), wantDarkFrame_ ? "dark " : "",
-                                  describe(c).c_str(), x, y);
-            }
+        // The art with its frame line, centred in the cell; the rest of the
+        // cell (above 96 dpi) shows the background.
         const CardImage& image = art_.of(cell.row, cell.element);
+        const int boxWidth = image.width + 2, boxHeight = image.height + 2;
+        const int boxLeft = (px.width - boxWidth) / 2, boxTop = (px.height - boxHeight) / 2;
         int wrong = 0;
         std::string first;
-        for (int y = 0; y < kArtHeight; ++y)
-            for (int x = 0; x < kArtWidth; ++x) {
-                const Rgb c = shot.at(x0 + 1 + x, y0 + 1 + y);
-                if (closeTo(c, image.at(x, y), kColourTolerance)) continue;
+        for (int y = 0; y < px.height; ++y)
+            for (int x = 0; x < px.width; ++x) {
+                const Rgb c = shot.at(x0 + x, y0 + y);
+                const int bx = x - boxLeft, by = y - boxTop;
+                if (bx < 0 || by < 0 || bx >= boxWidth || by >= boxHeight) {
+                    if (!closeTo(c, background_, kColourTolerance))
+                        return format("%s shows %s at (%d,%d) outside its %dx%d frame at (%d,%d), background %s",
+                                      name.c_str(), describe(c).c_str(), x, y, boxWidth, boxHeight, boxLeft, boxTop,
+                                      describe(background_).c_str());
+                    continue;
+                }
+                if (bx == 0 || by == 0 || bx == boxWidth - 1 || by == boxHeight - 1) {
+                    const bool drawn = !closeTo(c, background_, kColourTolerance) && !closeTo(c, {255, 255, 255}, kColourTolerance);
+                    const bool dark = c.r <= kDarkest && c.g <= kDarkest && c.b <= kDarkest;
+                    if (!drawn || (wantDarkFrame_ && !dark))
+                        return format("%s has no %sframe line: %s at (%d,%d)", name.c_str(), wantDarkFrame_ ? "dark " : "",
+                                      describe(c).c_str(), x, y);
+                    continue;
+                }
+                const Rgb want = image.at(bx - 1, by - 1);
+                if (closeTo(c, want, kColourTolerance)) continue;
                 if (wrong++ == 0)
-                    first = format("at (%d,%d) %s instead of %s", x, y, describe(c).c_str(), describe(image.at(x, y)).c_str());
+                    first = format("at (%d,%d) %s instead of %s", bx - 1, by - 1, describe(c).c_str(), describe(want).c_str());
             }
-        return wrong ? format("%s differs from its card art in %d pixels, first %s", name.c_str(), wrong, first.c_str())
+        return wrong ? format("%s differs from its %d %% card art in %d pixels, first %s", name.c_str(), art_.scale(),
+                              wrong, first.c_str())
                      : std::string();
     }
 
@@ -248,7 +313,48 @@ public:
 
 // ---- checks on the file ---------------------------------------------------
 
-void checkResources(Report& report, const std::wstring& exe) {
+std::string readFileBytes(const std::wstring& path) {
+    std::string bytes;
+    if (FILE* in = _wfopen(path.c_str(), L"rb")) {
+        char buffer[4096];
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof(buffer), in)) > 0;) bytes.append(buffer, n);
+        std::fclose(in);
+    }
+    return bytes;
+}
+
+// Every drawn scale's 54 pictures are in the program, byte for byte the files
+// under assets/: the scales the screen checks do not reach are covered too.
+void checkEmbeddedArt(Report& report, HMODULE module, const std::wstring& assets) {
+    const WORD language = MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED);
+    std::string problems;
+    int count = 0;
+    for (std::size_t index = 0; index < pellora::kArtScales.size(); ++index) {
+        const int scale = pellora::kArtScales[index];
+        for (int row = pellora::kFirstRow; row <= pellora::kLastRow; ++row)
+            for (int element = 0; element < pellora::picturesInRow(row); ++element) {
+                const std::string relative = pellora::cardPicturePath(row, element, scale);
+                std::wstring path = assets + L"\\" + widen(relative);
+                std::replace(path.begin(), path.end(), L'/', L'\\');
+                const int id = IDR_CARD_AT(static_cast<int>(index), row, element);
+                const std::string embedded = readResource(module, RT_RCDATA, id, language);
+                const std::string file = readFileBytes(path);
+                if (!file.empty() && embedded == file) {
+                    ++count;
+                    continue;
+                }
+                if (problems.size() < 300)
+                    problems += format("%sresource %d is %s%s", problems.empty() ? "" : "; ", id,
+                                       embedded.empty() ? "missing" : format("%zu bytes", embedded.size()).c_str(),
+                                       file.empty() ? (", and " + relative + " unreadable").c_str()
+                                                    : format(", %s has %zu", relative.c_str(), file.size()).c_str());
+            }
+    }
+    report.check(problems.empty(), "file: the card art of every drawn scale is embedded, equal to assets/cards",
+                 problems.empty() ? format("%d pictures at %zu scales", count, pellora::kArtScales.size()) : problems);
+}
+
+void checkResources(Report& report, const std::wstring& exe, const std::wstring& assets) {
     ImportTable imports;
     std::string error;
     if (report.check(readImports(exe, imports, error), "file: PE import table readable", error)) {
@@ -294,6 +400,12 @@ void checkResources(Report& report, const std::wstring& exe) {
                         manifest.find("6595b64144ccf1df") != std::string::npos;
     report.check(!manifest.empty() && common, "file: manifest 24/1 in language 2052 depends on Common-Controls 6.0.0.0",
                  manifest.empty() ? "no RT_MANIFEST 1 in language 2052" : format("%zu bytes", manifest.size()));
+    const bool perMonitor = manifest.find(">PerMonitorV2, PerMonitor</dpiAwareness>") != std::string::npos &&
+                            manifest.find("http://schemas.microsoft.com/SMI/2016/WindowsSettings") != std::string::npos &&
+                            manifest.find(">true/pm</dpiAware>") != std::string::npos &&
+                            manifest.find("http://schemas.microsoft.com/SMI/2005/WindowsSettings") != std::string::npos;
+    report.check(perMonitor, "file: manifest declares per-monitor (v2) dpi awareness, true/pm for older systems");
+    checkEmbeddedArt(report, module, assets);
     FreeLibrary(module);
 
     DWORD handle = 0;
@@ -337,14 +449,18 @@ void checkResources(Report& report, const std::wstring& exe) {
 
 // ---- checks on the window as it opens -------------------------------------
 
-void checkWindow(Report& report, PelloraApp& app, int dpi) {
-    HWND form = app.form();
+void checkWindowSize(Report& report, PelloraApp& app, int dpi) {
     RECT client{};
-    GetClientRect(form, &client);
+    GetClientRect(app.form(), &client);
     const int width = pellora::twipsToPixels(pellora::kClientWidthTwips, dpi);
     const int height = pellora::twipsToPixels(pellora::kClientHeightTwips, dpi);
     report.check(client.right == width && client.bottom == height, "window: client area size",
                  format("%ldx%ld, expected %dx%d at %d dpi", client.right, client.bottom, width, height, dpi));
+}
+
+void checkWindow(Report& report, PelloraApp& app, int dpi) {
+    HWND form = app.form();
+    checkWindowSize(report, app, dpi);
     report.check(app.query(0, kQueryDpi) == dpi, "window: laid out for the screen's dpi",
                  format("program says %ld, screen %d", app.query(0, kQueryDpi), dpi));
 
@@ -360,8 +476,9 @@ void checkWindow(Report& report, PelloraApp& app, int dpi) {
 
     const long big = app.query(0, kQueryBigIconSize);
     const long small = app.query(0, kQuerySmallIconSize);
-    report.check(big == GetSystemMetrics(SM_CXICON) && small == GetSystemMetrics(SM_CXSMICON), "window: big and small icons set",
-                 format("big %ld px, small %ld px", big, small));
+    const int wantBig = systemMetricAt(SM_CXICON, dpi), wantSmall = systemMetricAt(SM_CXSMICON, dpi);
+    report.check(big == wantBig && small == wantSmall, "window: big and small icons made for the dpi",
+                 format("big %ld px, small %ld px; expected %d and %d", big, small, wantBig, wantSmall));
 
     POINT origin{0, 0};
     ClientToScreen(form, &origin);
@@ -378,9 +495,7 @@ void checkWindow(Report& report, PelloraApp& app, int dpi) {
 void checkControls(Report& report, PelloraApp& app, int dpi) {
     HWND form = app.form();
     std::string rectProblems, captionProblems, fontProblems, stateProblems;
-    NONCLIENTMETRICSW metrics{};
-    metrics.cbSize = sizeof(metrics);
-    SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, metrics.cbSize, &metrics, 0);
+    const LOGFONTW messageFont = messageFontAt(dpi);
     for (const ControlSpec& spec : pellora::controlTable()) {
         const int id = controlId(spec);
         HWND hwnd = GetDlgItem(form, id);
@@ -406,9 +521,9 @@ void checkControls(Report& report, PelloraApp& app, int dpi) {
         const std::wstring face = app.queryFontFace(id);
         const long fontHeight = app.query(static_cast<WPARAM>(id), kQueryFontHeight);
         const long weight = app.query(static_cast<WPARAM>(id), kQueryFontWeight);
-        const std::wstring wantFace = font.face ? widen(font.face) : std::wstring(metrics.lfMessageFont.lfFaceName);
-        const long wantHeight = font.face ? -MulDiv(font.decipoints, dpi, 720) : metrics.lfMessageFont.lfHeight;
-        const long wantWeight = font.face ? font.weight : metrics.lfMessageFont.lfWeight;
+        const std::wstring wantFace = font.face ? widen(font.face) : std::wstring(messageFont.lfFaceName);
+        const long wantHeight = font.face ? -MulDiv(font.decipoints, dpi, 720) : messageFont.lfHeight;
+        const long wantWeight = font.face ? font.weight : messageFont.lfWeight;
         if (face != wantFace || fontHeight != wantHeight || weight != wantWeight)
             fontProblems += format("%s%s uses \"%s\" %ld/%ld, expected \"%s\" %ld/%ld", fontProblems.empty() ? "" : "; ",
                                    spec.name, narrow(face).c_str(), fontHeight, weight, narrow(wantFace).c_str(), wantHeight,
@@ -421,7 +536,9 @@ void checkControls(Report& report, PelloraApp& app, int dpi) {
     report.check(rectProblems.empty(), "layout: every control's rectangle (+-1 px)", rectProblems.empty() ? "18 controls" : rectProblems);
     report.check(captionProblems.empty(), "layout: every control's caption", captionProblems.empty() ? "18 captions" : captionProblems);
     report.check(fontProblems.empty(), "layout: every control's font (rank Arial, joker 宋体, others the message font)",
-                 fontProblems.empty() ? narrow(std::wstring(L"default font ") + metrics.lfMessageFont.lfFaceName) : fontProblems);
+                 fontProblems.empty() ? narrow(std::wstring(L"default font ") + messageFont.lfFaceName) +
+                                            format(" %ld", messageFont.lfHeight)
+                                      : fontProblems);
     report.check(stateProblems.empty(), "layout: every control visible and enabled", stateProblems);
 
     HWND frame = GetDlgItem(form, IDC_FRAME1);
@@ -569,13 +686,13 @@ void checkSequences(Tester& t, Report& report, const std::wstring& outFolder) {
     t.play(10);
     t.play(11);
     t.verify("play: a few more plays across rows");
-    t.saveScreenshot(outFolder + L"\\after-plays.bmp");
+    t.saveScreenshot(outFolder + L"\\after-plays-" + std::to_wstring(t.dpi()) + L".bmp");
 
     HWND form = GetAncestor(WindowFromPoint(t.buttonCentre(IDC_COMMAND1)), GA_ROOT);
     const PictureCell& cell = pellora::pictureTable()[0];
     POINT onPicture = t.clientOrigin();
-    onPicture.x += pellora::twipsToPixels(cell.twips.left, 96) + 8;
-    onPicture.y += pellora::twipsToPixels(cell.twips.top, 96) + 15;
+    onPicture.x += pellora::twipsToPixels(cell.twips.left + cell.twips.width / 2, t.dpi());
+    onPicture.y += pellora::twipsToPixels(cell.twips.top + cell.twips.height / 2, t.dpi());
     clickAt(onPicture, MouseButton::Left);
     clickAt(onPicture, MouseButton::Right);
     RECT client{};
@@ -626,6 +743,177 @@ void checkStayOnTop(Tester& t, Report& report, PelloraApp& app) {
                  describe(windowRect(form)));
 }
 
+// The client area, pixel for pixel, against a picture of it taken before:
+// at 96 dpi the program must look exactly as it always has.
+void checkAgainstReference(Report& report, const Tester& t, const std::wstring& referencePath,
+                           const std::wstring& outFolder, const std::string& name) {
+    Image reference;
+    std::string error;
+    if (!decodeImage(referencePath, reference, error)) {
+        report.check(false, name, "the reference picture cannot be read: " + error);
+        return;
+    }
+    const Screenshot shot = t.grabClientArea();
+    const RECT area = shot.area();
+    const int width = area.right - area.left, height = area.bottom - area.top;
+    if (width != reference.width || height != reference.height) {
+        report.check(false, name, format("client area %dx%d, reference %s %dx%d", width, height,
+                                         narrow(referencePath).c_str(), reference.width, reference.height));
+        return;
+    }
+    int differing = 0;
+    std::string first;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const Rgb got = shot.at(area.left + x, area.top + y), want = reference.at(x, y);
+            if (closeTo(got, want, 0)) continue;
+            if (differing++ == 0)
+                first = format("first at (%d,%d): %s, reference %s", x, y, describe(got).c_str(), describe(want).c_str());
+        }
+    std::string detail = format("all %dx%d pixels equal", width, height);
+    if (differing) {
+        // Differences in red over a faded copy of the reference.
+        const std::wstring diffPath = outFolder + L"\\client-" + std::to_wstring(t.dpi()) + L"-diff.bmp";
+        saveBmp(diffPath, width, height, [&](int x, int y) {
+            const Rgb got = shot.at(area.left + x, area.top + y), want = reference.at(x, y);
+            if (!closeTo(got, want, 0)) return Rgb{255, 0, 0};
+            return Rgb{(want.r + 3 * 255) / 4, (want.g + 3 * 255) / 4, (want.b + 3 * 255) / 4};
+        });
+        detail = format("%d pixels differ from %s, %s; differences in red in %s (.png). If the change is meant, "
+                        "make the new client-%d.png the reference",
+                        differing, narrow(referencePath).c_str(), first.c_str(), narrow(diffPath).c_str(), t.dpi());
+    }
+    report.check(differing == 0, name, detail);
+}
+
+// Sends WM_DPICHANGED as Windows does when the window moves to a monitor of
+// another dpi. Neither Wine nor Windows carry this message's rectangle from
+// another process, so it is sent from inside Pellora's: a thread started
+// there runs five x86 instructions that call SendMessageW with a rectangle.
+// Code and rectangle lie in shared memory mapped into both processes (Wine
+// under emulation cannot write another process's memory); user32 lies at the
+// same address in every process. Returns what went wrong, empty when the
+// message was handled.
+std::string sendDpiChanged(const PelloraApp& app, int dpi, const RECT& suggested) {
+    using MapViewFn = LONG(NTAPI*)(HANDLE, HANDLE, void**, ULONG_PTR, SIZE_T, LARGE_INTEGER*, SIZE_T*, DWORD, ULONG, ULONG);
+    using UnmapViewFn = LONG(NTAPI*)(HANDLE, void*);
+    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    auto mapView = reinterpret_cast<MapViewFn>(reinterpret_cast<void (*)()>(GetProcAddress(ntdll, "NtMapViewOfSection")));
+    auto unmapView = reinterpret_cast<UnmapViewFn>(reinterpret_cast<void (*)()>(GetProcAddress(ntdll, "NtUnmapViewOfSection")));
+    if (!mapView || !unmapView) return "ntdll has no NtMapViewOfSection";
+
+    constexpr DWORD kSize = 4096, kRectAt = 64;
+    HANDLE section = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_EXECUTE_READWRITE, 0, kSize, nullptr);
+    if (!section) return format("CreateFileMapping failed (error %lu)", GetLastError());
+    auto* local = static_cast<BYTE*>(MapViewOfFile(section, FILE_MAP_WRITE, 0, 0, kSize));
+    void* remote = nullptr;
+    SIZE_T viewSize = 0;
+    constexpr DWORD kViewShare = 1;
+    const LONG status = local ? mapView(section, app.process(), &remote, 0, 0, nullptr, &viewSize, kViewShare, 0,
+                                        PAGE_EXECUTE_READWRITE)
+                              : -1;
+    std::string problem;
+    if (!local) problem = format("MapViewOfFile failed (error %lu)", GetLastError());
+    else if (status < 0) problem = format("NtMapViewOfSection into Pellora failed (status 0x%08lX)", static_cast<unsigned long>(status));
+    if (!problem.empty()) {
+        if (local) UnmapViewOfFile(local);
+        CloseHandle(section);
+        return problem;
+    }
+
+    const auto remoteBase = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(remote));
+    const auto sendMessage = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "SendMessageW"))));
+    std::size_t at = 0;
+    auto emit = [&](BYTE opcode, std::uint32_t value) {
+        local[at++] = opcode;
+        std::memcpy(local + at, &value, 4);
+        at += 4;
+    };
+    emit(0x68, remoteBase + kRectAt);                                                            // push lParam
+    emit(0x68, MAKEWPARAM(dpi, dpi));                                                            // push wParam
+    emit(0x68, WM_DPICHANGED);                                                                   // push message
+    emit(0x68, static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(app.form())));       // push hwnd
+    emit(0xB8, sendMessage);                                                                     // mov eax, SendMessageW
+    const BYTE callAndReturn[] = {0xFF, 0xD0, 0xC2, 0x04, 0x00};                                 // call eax; ret 4
+    std::memcpy(local + at, callAndReturn, sizeof(callAndReturn));
+    std::memcpy(local + kRectAt, &suggested, sizeof(suggested));
+
+    HANDLE thread = CreateRemoteThread(app.process(), nullptr, 0,
+                                       reinterpret_cast<LPTHREAD_START_ROUTINE>(remote), nullptr, 0, nullptr);
+    if (!thread) problem = format("CreateRemoteThread failed (error %lu)", GetLastError());
+    else if (WaitForSingleObject(thread, 20000) != WAIT_OBJECT_0) problem = "the message was not handled within 20 s";
+    if (thread) CloseHandle(thread);
+    if (problem.empty()) unmapView(app.process(), remote);  // never under a thread still running
+    UnmapViewOfFile(local);
+    CloseHandle(section);
+    return problem;
+}
+
+// The window moved to a 144 dpi monitor and back, as Windows tells it: all
+// laid out for 144 dpi with the 150 % art, then exactly as before.
+void checkDpiChange(Report& report, PelloraApp& app, const std::wstring& assets, const std::wstring& outFolder,
+                    const std::wstring& referencePath, int dpi) {
+    constexpr int kOtherDpi = 144;
+    const int otherScale = pellora::artScaleForDpi(kOtherDpi);
+    CardImages otherArt;
+    std::string error;
+    if (!report.check(otherArt.load(assets, otherScale, error), format("dpi change: the %d %% card pictures decode", otherScale), error))
+        return;
+
+    const RECT before = windowRect(app.form());
+    RECT client{};
+    GetClientRect(app.form(), &client);
+    RECT suggested = before;
+    suggested.right += pellora::twipsToPixels(pellora::kClientWidthTwips, kOtherDpi) - client.right;
+    suggested.bottom += pellora::twipsToPixels(pellora::kClientHeightTwips, kOtherDpi) - client.bottom;
+    std::string problem = sendDpiChanged(app, kOtherDpi, suggested);
+    if (!report.check(problem.empty(), "dpi change: WM_DPICHANGED to 144 dpi handled", problem)) return;
+    report.check(sameRect(windowRect(app.form()), suggested), "dpi change: the window takes the suggested rectangle",
+                 describe(windowRect(app.form())) + ", suggested " + describe(suggested));
+    report.check(app.query(0, kQueryDpi) == kOtherDpi && app.query(0, kQueryArtScale) == otherScale,
+                 "dpi change: laid out for 144 dpi, showing the 150 % art",
+                 format("dpi %ld, art %ld %%", app.query(0, kQueryDpi), app.query(0, kQueryArtScale)));
+    checkWindowSize(report, app, kOtherDpi);
+    checkControls(report, app, kOtherDpi);
+    const long big = app.query(0, kQueryBigIconSize), small = app.query(0, kQuerySmallIconSize);
+    report.check(big == systemMetricAt(SM_CXICON, kOtherDpi) && small == systemMetricAt(SM_CXSMICON, kOtherDpi),
+                 "dpi change: icons reloaded for 144 dpi", format("big %ld px, small %ld px", big, small));
+    Tester other(app, report, otherArt, kOtherDpi);
+    const std::string cells = other.settledScreenProblems(kSettleTimeoutMs);
+    report.check(cells.empty(), "dpi change: every cell shows its 150 % art, centred in its frame", cells);
+    other.saveScreenshot(outFolder + L"\\dpi-change-144.bmp");
+
+    problem = sendDpiChanged(app, dpi, before);
+    if (!report.check(problem.empty(), "dpi change: WM_DPICHANGED back to 96 dpi handled", problem)) return;
+    report.check(sameRect(windowRect(app.form()), before), "dpi change: back in the window's first rectangle",
+                 describe(windowRect(app.form())));
+    checkWindowSize(report, app, dpi);
+    CardImages art;
+    art.load(assets, pellora::artScaleForDpi(dpi), error);
+    Tester back(app, report, art, dpi);
+    const std::string backCells = back.settledScreenProblems(kSettleTimeoutMs);
+    report.check(backCells.empty(), "dpi change: back at 96 dpi, every cell as at start", backCells);
+    Sleep(500);  // the buttons repaint too, after the cells
+    if (!referencePath.empty())
+        checkAgainstReference(report, back, referencePath, outFolder, "dpi change: back at 96 dpi, the client area is as before");
+}
+
+// Behaviour at another scale: plays, an undo and a reset come out the same.
+void checkShortRun(Tester& t, const std::wstring& outFolder) {
+    t.play(13);
+    t.play(13);
+    t.verify("play: two clicks on \"K\" hide the diamond and the club");
+    t.undo(13);
+    t.verify("undo: a right press on \"K\" shows the club again");
+    t.play(14);
+    t.play(3);
+    t.verify("play: \"大王\" and \"3\" hide their cards");
+    t.saveScreenshot(outFolder + L"\\after-plays-" + std::to_wstring(t.dpi()) + L".bmp");
+    t.reset();
+    t.verify("从新开始: a click shows all 54 cards again");
+}
+
 // Starts one more Pellora.exe, closes it by `close`, and checks that the
 // process ends within a second.
 void checkClose(Report& report, const std::wstring& exe, const std::string& how, const std::function<void(PelloraApp&)>& close) {
@@ -646,26 +934,32 @@ void checkClose(Report& report, const std::wstring& exe, const std::string& how,
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: pellora_e2e <Pellora.exe> <assets folder> <output folder>\n");
+    becomeDpiAware();
+    const std::wstring mode = argc >= 5 ? argv[4] : L"";
+    if (argc < 5 || argc > 6 || (mode != L"full" && mode != L"short")) {
+        std::fprintf(stderr, "usage: pellora_e2e <Pellora.exe> <assets folder> <output folder> full|short [<reference.png>]\n");
         return 2;
     }
-    const std::wstring exe = argv[1], assets = argv[2], outFolder = argv[3];
+    const bool full = mode == L"full";
+    const std::wstring exe = argv[1], assets = argv[2], outFolder = argv[3], reference = argc == 6 ? argv[5] : L"";
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     Report report;
-
-    CardImages art;
-    std::string error;
-    if (!report.check(art.load(assets, error), "art: the 54 card pictures decode", error)) {
-        report.summary();
-        return 1;
-    }
-
-    checkResources(report, exe);
 
     HDC screen = GetDC(nullptr);
     const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
     ReleaseDC(nullptr, screen);
+    const int scale = pellora::artScaleForDpi(dpi);
+    std::printf("e2e: display at %d dpi, card art drawn for %d %%, %s run\n", dpi, scale, full ? "full" : "short");
+    const std::wstring suffix = L"-" + std::to_wstring(dpi) + L".bmp";
+
+    CardImages art;
+    std::string error;
+    if (!report.check(art.load(assets, scale, error), format("art: the 54 card pictures at %d %% decode", scale), error)) {
+        report.summary();
+        return 1;
+    }
+
+    if (full) checkResources(report, exe, assets);
 
     PelloraApp app;
     if (!report.check(app.start(exe, kStartTimeoutMs, error), "start: Pellora.exe shows its window", error)) {
@@ -685,20 +979,28 @@ int wmain(int argc, wchar_t** argv) {
     report.check(frames.empty(), "start: every frame line is dark", frames);
     tester.expectDarkFrame(false);
     report.check(tester.countProblems().empty(), "start: every row counts 0 played", tester.countProblems());
-    tester.saveScreenshot(outFolder + L"\\start.bmp");
+    report.check(app.query(0, kQueryArtScale) == scale, "start: the pictures are the art drawn for the dpi",
+                 format("program shows the %ld %% art, expected %d %%", app.query(0, kQueryArtScale), scale));
+    tester.saveScreenshot(outFolder + L"\\start" + suffix);
+    tester.grabClientArea().saveBmp(outFolder + L"\\client" + suffix);
+    if (!reference.empty()) checkAgainstReference(report, tester, reference, outFolder, "start: the client area is as before, pixel for pixel");
 
     checkWindow(report, app, dpi);
     checkControls(report, app, dpi);
-    checkFocus(report, app);
-    checkKeyboard(tester, report, app);
-    checkSequences(tester, report, outFolder);
-    checkStayOnTop(tester, report, app);
-
-    checkClose(report, exe, "WM_CLOSE", [](PelloraApp& other) { PostMessageW(other.form(), WM_CLOSE, 0, 0); });
-    checkClose(report, exe, "Alt+F4", [](PelloraApp& other) {
-        waitUntil(3000, [&] { return GetForegroundWindow() == other.form(); });
-        pressKey(VK_F4, {VK_MENU});
-    });
+    if (full) {
+        checkDpiChange(report, app, assets, outFolder, reference, dpi);
+        checkFocus(report, app);
+        checkKeyboard(tester, report, app);
+        checkSequences(tester, report, outFolder);
+        checkStayOnTop(tester, report, app);
+        checkClose(report, exe, "WM_CLOSE", [](PelloraApp& other) { PostMessageW(other.form(), WM_CLOSE, 0, 0); });
+        checkClose(report, exe, "Alt+F4", [](PelloraApp& other) {
+            waitUntil(3000, [&] { return GetForegroundWindow() == other.form(); });
+            pressKey(VK_F4, {VK_MENU});
+        });
+    } else {
+        checkShortRun(tester, outFolder);
+    }
     PostMessageW(app.form(), WM_CLOSE, 0, 0);
     report.check(app.waitForExit(1000), "close: WM_CLOSE ends the instance that was tested");
 

@@ -48,8 +48,12 @@ Rgb Screenshot::at(int x, int y) const {
 
 bool Screenshot::saveBmp(const std::wstring& path) const {
     if (!valid()) return false;
-    const int width = area_.right - area_.left;
-    const int height = area_.bottom - area_.top;
+    return ::saveBmp(path, area_.right - area_.left, area_.bottom - area_.top,
+                     [this](int x, int y) { return at(area_.left + x, area_.top + y); });
+}
+
+bool saveBmp(const std::wstring& path, int width, int height, const std::function<Rgb(int, int)>& pixel) {
+    if (width <= 0 || height <= 0) return false;
     const int stride = (width * 3 + 3) & ~3;
     BITMAPFILEHEADER file{};
     BITMAPINFOHEADER header{};
@@ -69,7 +73,7 @@ bool Screenshot::saveBmp(const std::wstring& path) const {
     std::vector<unsigned char> row(static_cast<std::size_t>(stride), 0);
     for (int y = height - 1; ok && y >= 0; --y) {
         for (int x = 0; x < width; ++x) {
-            const Rgb c = at(area_.left + x, area_.top + y);
+            const Rgb c = pixel(x, y);
             row[static_cast<std::size_t>(x * 3)] = static_cast<unsigned char>(c.b);
             row[static_cast<std::size_t>(x * 3 + 1)] = static_cast<unsigned char>(c.g);
             row[static_cast<std::size_t>(x * 3 + 2)] = static_cast<unsigned char>(c.r);

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -21,11 +22,15 @@ public:
     Rgb at(int x, int y) const;
     // A 24-bit BMP of the grabbed area.
     bool saveBmp(const std::wstring& path) const;
+    const RECT& area() const { return area_; }
 
 private:
     RECT area_{};
     std::vector<std::uint32_t> pixels_;  // top-down 0x00RRGGBB rows
 };
+
+// A 24-bit BMP of `width` x `height` pixels, `pixel(x, y)` each.
+bool saveBmp(const std::wstring& path, int width, int height, const std::function<Rgb(int, int)>& pixel);
 
 // Per-channel difference within `tolerance`.
 bool closeTo(Rgb a, Rgb b, int tolerance);
