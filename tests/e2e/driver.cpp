@@ -84,6 +84,9 @@ std::string describe(const RECT& r) {
 #ifndef WM_DPICHANGED
 #define WM_DPICHANGED 0x02E0
 #endif
+#ifndef WM_GETDPISCALEDSIZE
+#define WM_GETDPISCALEDSIZE 0x02E4
+#endif
 
 template <typename Fn>
 Fn user32Function(const char* name) {
@@ -786,15 +789,15 @@ void checkAgainstReference(Report& report, const Tester& t, const std::wstring& 
     report.check(differing == 0, name, detail);
 }
 
-// Sends WM_DPICHANGED as Windows does when the window moves to a monitor of
-// another dpi. Neither Wine nor Windows carry this message's rectangle from
-// another process, so it is sent from inside Pellora's: a thread started
-// there runs five x86 instructions that call SendMessageW with a rectangle.
-// Code and rectangle lie in shared memory mapped into both processes (Wine
-// under emulation cannot write another process's memory); user32 lies at the
-// same address in every process. Returns what went wrong, empty when the
-// message was handled.
-std::string sendDpiChanged(const PelloraApp& app, int dpi, const RECT& suggested) {
+// Sends the window a message whose lParam points at `data`, as Windows does
+// for WM_DPICHANGED and WM_GETDPISCALEDSIZE. Neither Wine nor Windows carry
+// such a pointer from another process, so the message is sent from inside
+// Pellora's: a thread started there runs five x86 instructions that call
+// SendMessageW. Code and data lie in shared memory mapped into both processes
+// (Wine under emulation cannot write another process's memory); user32 lies at
+// the same address in every process. `data` receives what the window wrote
+// back. Returns what went wrong, empty when the message was handled.
+std::string sendFromInside(const PelloraApp& app, UINT message, WPARAM wParam, void* data, std::size_t dataSize) {
     using MapViewFn = LONG(NTAPI*)(HANDLE, HANDLE, void**, ULONG_PTR, SIZE_T, LARGE_INTEGER*, SIZE_T*, DWORD, ULONG, ULONG);
     using UnmapViewFn = LONG(NTAPI*)(HANDLE, void*);
     HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
@@ -802,7 +805,8 @@ std::string sendDpiChanged(const PelloraApp& app, int dpi, const RECT& suggested
     auto unmapView = reinterpret_cast<UnmapViewFn>(reinterpret_cast<void (*)()>(GetProcAddress(ntdll, "NtUnmapViewOfSection")));
     if (!mapView || !unmapView) return "ntdll has no NtMapViewOfSection";
 
-    constexpr DWORD kSize = 4096, kRectAt = 64;
+    constexpr DWORD kSize = 4096, kDataAt = 64;
+    if (dataSize > kSize - kDataAt) return "too much data";
     HANDLE section = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_EXECUTE_READWRITE, 0, kSize, nullptr);
     if (!section) return format("CreateFileMapping failed (error %lu)", GetLastError());
     auto* local = static_cast<BYTE*>(MapViewOfFile(section, FILE_MAP_WRITE, 0, 0, kSize));
@@ -830,24 +834,31 @@ std::string sendDpiChanged(const PelloraApp& app, int dpi, const RECT& suggested
         std::memcpy(local + at, &value, 4);
         at += 4;
     };
-    emit(0x68, remoteBase + kRectAt);                                                            // push lParam
-    emit(0x68, MAKEWPARAM(dpi, dpi));                                                            // push wParam
-    emit(0x68, WM_DPICHANGED);                                                                   // push message
+    emit(0x68, remoteBase + kDataAt);                                                            // push lParam
+    emit(0x68, static_cast<std::uint32_t>(wParam));                                              // push wParam
+    emit(0x68, message);                                                                         // push message
     emit(0x68, static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(app.form())));       // push hwnd
     emit(0xB8, sendMessage);                                                                     // mov eax, SendMessageW
     const BYTE callAndReturn[] = {0xFF, 0xD0, 0xC2, 0x04, 0x00};                                 // call eax; ret 4
     std::memcpy(local + at, callAndReturn, sizeof(callAndReturn));
-    std::memcpy(local + kRectAt, &suggested, sizeof(suggested));
+    std::memcpy(local + kDataAt, data, dataSize);
 
     HANDLE thread = CreateRemoteThread(app.process(), nullptr, 0,
                                        reinterpret_cast<LPTHREAD_START_ROUTINE>(remote), nullptr, 0, nullptr);
     if (!thread) problem = format("CreateRemoteThread failed (error %lu)", GetLastError());
     else if (WaitForSingleObject(thread, 20000) != WAIT_OBJECT_0) problem = "the message was not handled within 20 s";
     if (thread) CloseHandle(thread);
-    if (problem.empty()) unmapView(app.process(), remote);  // never under a thread still running
+    if (problem.empty()) {
+        std::memcpy(data, local + kDataAt, dataSize);
+        unmapView(app.process(), remote);  // never under a thread still running
+    }
     UnmapViewOfFile(local);
     CloseHandle(section);
     return problem;
+}
+
+std::string sendDpiChanged(const PelloraApp& app, int dpi, RECT suggested) {
+    return sendFromInside(app, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), &suggested, sizeof(suggested));
 }
 
 // The window moved to a 144 dpi monitor and back, as Windows tells it: all
@@ -864,10 +875,28 @@ void checkDpiChange(Report& report, PelloraApp& app, const std::wstring& assets,
     const RECT before = windowRect(app.form());
     RECT client{};
     GetClientRect(app.form(), &client);
+    // Asked first for its size at the new dpi, the window wants exactly the
+    // client area of the twips, inside the frame Windows draws at that dpi.
+    SIZE scaled{before.right - before.left, before.bottom - before.top};
+    std::string problem = sendFromInside(app, WM_GETDPISCALEDSIZE, kOtherDpi, &scaled, sizeof(scaled));
+    using AdjustForDpiFn = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+    RECT frame{0, 0, 0, 0};
+    if (auto adjust = user32Function<AdjustForDpiFn>("AdjustWindowRectExForDpi"))
+        adjust(&frame, static_cast<DWORD>(GetWindowLongW(app.form(), GWL_STYLE)), FALSE,
+               static_cast<DWORD>(GetWindowLongW(app.form(), GWL_EXSTYLE)), kOtherDpi);
+    else
+        AdjustWindowRectEx(&frame, static_cast<DWORD>(GetWindowLongW(app.form(), GWL_STYLE)), FALSE,
+                           static_cast<DWORD>(GetWindowLongW(app.form(), GWL_EXSTYLE)));
+    const SIZE wanted{pellora::twipsToPixels(pellora::kClientWidthTwips, kOtherDpi) + frame.right - frame.left,
+                      pellora::twipsToPixels(pellora::kClientHeightTwips, kOtherDpi) + frame.bottom - frame.top};
+    report.check(problem.empty() && scaled.cx == wanted.cx && scaled.cy == wanted.cy,
+                 "dpi change: WM_GETDPISCALEDSIZE asks for the twips' client area at 144 dpi",
+                 problem.empty() ? format("%ldx%ld, expected %ldx%ld", scaled.cx, scaled.cy, wanted.cx, wanted.cy) : problem);
+
     RECT suggested = before;
     suggested.right += pellora::twipsToPixels(pellora::kClientWidthTwips, kOtherDpi) - client.right;
     suggested.bottom += pellora::twipsToPixels(pellora::kClientHeightTwips, kOtherDpi) - client.bottom;
-    std::string problem = sendDpiChanged(app, kOtherDpi, suggested);
+    problem = sendDpiChanged(app, kOtherDpi, suggested);
     if (!report.check(problem.empty(), "dpi change: WM_DPICHANGED to 144 dpi handled", problem)) return;
     report.check(sameRect(windowRect(app.form()), suggested), "dpi change: the window takes the suggested rectangle",
                  describe(windowRect(app.form())) + ", suggested " + describe(suggested));
