@@ -336,6 +336,9 @@ public:
         row("click to paint, median", format("%.1f ms (n=%zu)", clickMedian, pelloraClicks_.size()), "<= 5 ms",
             format("%.2f %s", clickMedian / 5, met(clickMedian <= 5)));
         row("click to paint, p99", format("%.1f ms", clickP99), "<= 16 ms", format("%.2f %s", clickP99 / 16, met(clickP99 <= 16)));
+        std::vector<double> lefts, rights;
+        for (std::size_t i = 0; i < pelloraClicks_.size(); ++i) (i % 2 ? rights : lefts).push_back(pelloraClicks_[i]);
+        row("  left click (play) / right press (undo)", format("%.1f / %.1f ms", median(lefts), median(rights)), "", "medians");
         row("click to paint, floor median/p99", format("%.1f / %.1f ms", median(floorClicks_), percentile(floorClicks_, 99)), "",
             format("Pellora/floor %.2f", clickMedian / median(floorClicks_)));
         row("one look at the screen (median)", format("%.2f ms", median(grabCost_)), "", "resolution of the click figures");
