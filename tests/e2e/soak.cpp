@@ -151,8 +151,8 @@ public:
         }
         // Points of the group box, and of the bare window, that no other control covers.
         std::vector<RECT> covered;
-        for (const auto& spec : pellora::controlTable())
-            if (spec.kind != pellora::ControlKind::GroupBox) covered.push_back(screenRect(spec.twips));
+        for (const auto& item : pellora::controlTable())
+            if (item.kind != pellora::ControlKind::GroupBox) covered.push_back(screenRect(item.twips));
         for (const auto& cell : pellora::pictureTable()) covered.push_back(screenRect(cell.twips));
         const RECT frame = windowRect(control(IDC_FRAME1));
         for (int y = 0; y < client.bottom; y += 7)

@@ -16,7 +16,7 @@ constexpr char kInvokerManifest[] =
 
 // A small 32-bit image made to order: a code section and a data section that
 // holds the imports, the relocations and the manifest.
-struct ImageSpec {
+struct ImageParts {
     std::uint16_t dllCharacteristics = 0x0140;  // DYNAMICBASE | NXCOMPAT
     bool relocsStripped = false;
     std::uint32_t relocBytes = 8;
@@ -40,7 +40,7 @@ private:
     }
 };
 
-std::vector<std::uint8_t> makeImage(const ImageSpec& spec) {
+std::vector<std::uint8_t> makeImage(const ImageParts& parts) {
     constexpr std::size_t kOptional = 0x58, kDirectories = kOptional + 96, kSectionTable = kOptional + 224;
     constexpr std::uint32_t kDataRva = 0x2000, kDataRaw = 0x400;
     Writer w(0x2400);
@@ -50,9 +50,9 @@ std::vector<std::uint8_t> makeImage(const ImageSpec& spec) {
     w.u16(0x44, 0x14C);
     w.u16(0x46, 2);
     w.u16(0x54, 224);
-    w.u16(0x56, 0x0102 | (spec.relocsStripped ? 0x0001 : 0));
+    w.u16(0x56, 0x0102 | (parts.relocsStripped ? 0x0001 : 0));
     w.u16(kOptional, 0x10B);
-    w.u16(kOptional + 70, spec.dllCharacteristics);
+    w.u16(kOptional + 70, parts.dllCharacteristics);
     w.u32(kOptional + 92, 16);
     auto directory = [&](int index, std::uint32_t rva, std::uint32_t size) {
         w.u32(kDirectories + 8 * static_cast<std::size_t>(index), rva);
@@ -67,7 +67,7 @@ std::vector<std::uint8_t> makeImage(const ImageSpec& spec) {
         w.u32(at + 20, raw);
         w.u32(at + 36, flags);
     };
-    section(0, ".text", 0x1000, 0x200, 0x200, spec.codeFlags);
+    section(0, ".text", 0x1000, 0x200, 0x200, parts.codeFlags);
     section(1, ".data", kDataRva, 0x2000, kDataRaw, 0xC0000040);  // initialised data, read, write
 
     // Import descriptors at +0 (names at +0x200), delay-load ones at +0x600.
@@ -81,12 +81,12 @@ std::vector<std::uint8_t> makeImage(const ImageSpec& spec) {
         }
         directory(index, kDataRva + table, static_cast<std::uint32_t>((dlls.size() + 1) * entry));
     };
-    imports(spec.imports, 0x000, 20, 12, 0x200, 1);
-    imports(spec.delayImports, 0x600, 32, 4, 0x700, 13);
-    if (spec.relocBytes) directory(5, kDataRva + 0x100, spec.relocBytes);
+    imports(parts.imports, 0x000, 20, 12, 0x200, 1);
+    imports(parts.delayImports, 0x600, 32, 4, 0x700, 13);
+    if (parts.relocBytes) directory(5, kDataRva + 0x100, parts.relocBytes);
 
     // Resources at +0x800: type 24 -> id 1 -> language 2052 -> the manifest at +0x900.
-    if (!spec.manifest.empty()) {
+    if (!parts.manifest.empty()) {
         constexpr std::size_t kRes = kDataRaw + 0x800;
         auto table = [&](std::size_t at, std::uint32_t id, std::uint32_t target) {
             w.u16(kRes + at + 14, 1);
@@ -97,8 +97,8 @@ std::vector<std::uint8_t> makeImage(const ImageSpec& spec) {
         table(0x18, 1, 0x80000000 | 0x30);
         table(0x30, 2052, 0x48);
         w.u32(kRes + 0x48, kDataRva + 0x900);
-        w.u32(kRes + 0x4C, static_cast<std::uint32_t>(spec.manifest.size()));
-        w.text(kDataRaw + 0x900, spec.manifest);
+        w.u32(kRes + 0x4C, static_cast<std::uint32_t>(parts.manifest.size()));
+        w.text(kDataRaw + 0x900, parts.manifest);
         directory(2, kDataRva + 0x800, 0x100);
     }
     return w.bytes;
@@ -120,18 +120,18 @@ TEST(Hardening, SoundImagePassesEveryCheck) {
 }
 
 TEST(Hardening, MissingFlagsAndStrippedRelocationsFail) {
-    ImageSpec noAslr;
+    ImageParts noAslr;
     noAslr.dllCharacteristics = 0x0100;
     EXPECT_FALSE(find(checkHardening(makeImage(noAslr)), "DYNAMICBASE").passed);
 
-    ImageSpec stripped;
+    ImageParts stripped;
     stripped.relocsStripped = true;
     EXPECT_FALSE(find(checkHardening(makeImage(stripped)), "DYNAMICBASE").passed);
-    ImageSpec noRelocs;
+    ImageParts noRelocs;
     noRelocs.relocBytes = 0;
     EXPECT_FALSE(find(checkHardening(makeImage(noRelocs)), "DYNAMICBASE").passed);
 
-    ImageSpec noNx;
+    ImageParts noNx;
     noNx.dllCharacteristics = 0x0040;
     const auto checks = checkHardening(makeImage(noNx));
     EXPECT_FALSE(find(checks, "NXCOMPAT").passed);
@@ -139,44 +139,44 @@ TEST(Hardening, MissingFlagsAndStrippedRelocationsFail) {
 }
 
 TEST(Hardening, WritableCodeSectionFailsAndIsNamed) {
-    ImageSpec spec;
-    spec.codeFlags = 0xE0000020;  // execute, read, write
-    const HardeningCheck c = find(checkHardening(makeImage(spec)), "no section");
+    ImageParts parts;
+    parts.codeFlags = 0xE0000020;  // execute, read, write
+    const HardeningCheck c = find(checkHardening(makeImage(parts)), "no section");
     EXPECT_FALSE(c.passed);
     EXPECT_NE(c.detail.find(".text"), std::string::npos) << c.detail;
 }
 
 TEST(Hardening, ForeignDllFailsWhetherImportedOrDelayLoaded) {
-    ImageSpec direct;
+    ImageParts direct;
     direct.imports.push_back("libstdc++-6.dll");
     const HardeningCheck d = find(checkHardening(makeImage(direct)), "imports");
     EXPECT_FALSE(d.passed);
     EXPECT_NE(d.detail.find("libstdc++-6.dll"), std::string::npos) << d.detail;
 
-    ImageSpec delayed;
+    ImageParts delayed;
     delayed.delayImports = {"libgcc_s_dw2-1.dll"};
     EXPECT_FALSE(find(checkHardening(makeImage(delayed)), "imports").passed);
 
-    ImageSpec windowsOnly;
+    ImageParts windowsOnly;
     windowsOnly.delayImports = {"comctl32.dll"};
     EXPECT_TRUE(find(checkHardening(makeImage(windowsOnly)), "imports").passed);
 }
 
 TEST(Hardening, ManifestMustAskForAsInvokerInsideTrustInfo) {
-    ImageSpec none;
+    ImageParts none;
     none.manifest.clear();
     EXPECT_FALSE(find(checkHardening(makeImage(none)), "manifest").passed);
 
-    ImageSpec admin;
+    ImageParts admin;
     admin.manifest = "<assembly><trustInfo><security><requestedPrivileges>"
                      "<requestedExecutionLevel level=\"requireAdministrator\"/></requestedPrivileges></security></trustInfo></assembly>";
     EXPECT_FALSE(find(checkHardening(makeImage(admin)), "manifest").passed);
 
-    ImageSpec noTrust;
+    ImageParts noTrust;
     noTrust.manifest = "<assembly><dependency/></assembly>";
     EXPECT_FALSE(find(checkHardening(makeImage(noTrust)), "manifest").passed);
 
-    ImageSpec uiAccess;
+    ImageParts uiAccess;
     uiAccess.manifest = "<assembly><trustInfo><requestedExecutionLevel level=\"asInvoker\" uiAccess=\"true\"/></trustInfo></assembly>";
     EXPECT_FALSE(find(checkHardening(makeImage(uiAccess)), "manifest").passed);
 }
