@@ -20,7 +20,7 @@ public:
     CardArt& operator=(const CardArt&) = delete;
 
     // Decodes the 54 pictures drawn for `scale` (one of kArtScales), unless
-    // that is done already. COM must be initialised. On failure returns false
+    // that is done already. On failure returns false
     // and `error` names the picture and what went wrong; that scale's pictures
     // decoded so far are released.
     bool load(HINSTANCE instance, int scale, std::wstring& error);
