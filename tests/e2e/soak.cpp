@@ -37,7 +37,7 @@ constexpr int kMaxFailLines = 10;   // a broken program fails every checkpoint; 
 // move back later; a late report that lands between a button's down and up
 // takes the press off the button, and the click is lost. A person's pointer
 // rests on a button before pressing it; so do ours, for kEventGapMs.
-constexpr DWORD kEventGapMs = 5;
+constexpr DWORD kEventGapMs = 8;
 
 INPUT pointerAt(POINT at, DWORD flags) {
     const int left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
@@ -54,6 +54,9 @@ INPUT pointerAt(POINT at, DWORD flags) {
 void press(POINT at, MouseButton button, std::initializer_list<WORD> modifiers = {}) {
     INPUT move = pointerAt(at, 0);
     SendInput(1, &move, sizeof(INPUT));
+    // Wait for the move to land before resting on it.
+    POINT now{};
+    for (int i = 0; i < 50 && !(GetCursorPos(&now) && now.x == at.x && now.y == at.y); ++i) Sleep(1);
     Sleep(kEventGapMs);
     clickAt(at, button, modifiers);
 }
@@ -90,10 +93,6 @@ struct Model {
     bool visible(int row, int element) const { return element >= played[row]; }
 };
 
-// The test query that asks Pellora.exe how many GDI objects it holds
-// (kQueryGdiObjects of test_query.h, to be).
-constexpr LPARAM kGdiObjectsQuery = 9;
-
 // GDI objects alive in the program: Windows counts them for anyone
 // (GetGuiResources); Wine answers 0 there, so then the program is asked for
 // its own count. -1 if neither gives one.
@@ -103,7 +102,7 @@ long gdiObjects(const PelloraApp& app, std::string& how) {
         return static_cast<long>(n);
     }
     how = "the program's own count, test query 9";
-    const long n = app.query(0, kGdiObjectsQuery);
+    const long n = app.query(0, kQueryGdiObjects);
     return n > 0 ? n : -1;
 }
 

@@ -4,6 +4,7 @@
 #include <commctrl.h>
 #include <objbase.h>
 
+#include <cstdlib>
 #include <string>
 
 #include "card_art.h"
@@ -20,6 +21,15 @@ int reportStartFailure(const std::wstring& what) {
 }
 
 }  // namespace
+
+#if defined(__GLIBCXX__)
+// libstdc++'s default terminate handler prints the exception's demangled type,
+// which links in the whole demangler (~60 KB). A GUI program has nowhere to
+// print it: end the process as std::terminate would.
+namespace __gnu_cxx {
+void __verbose_terminate_handler() { std::abort(); }
+}  // namespace __gnu_cxx
+#endif
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     // Visual styles (with the manifest) must be on before any control exists.

@@ -23,4 +23,7 @@ enum PelloraTestQuery {
     // wParam ignored: the drawn scale (per cent, one of kArtScales) the
     // pictures show.
     kQueryArtScale = 8,
+    // wParam ignored: how many GDI objects the process holds (GetGuiResources,
+    // or, where that is not implemented, a count of its GDI handle table).
+    kQueryGdiObjects = 9,
 };
