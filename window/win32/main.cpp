@@ -2,7 +2,6 @@
 #include <windows.h>
 
 #include <commctrl.h>
-#include <objbase.h>
 
 #include <cstdlib>
 #include <string>
@@ -34,14 +33,6 @@ void __verbose_terminate_handler() { std::abort(); }
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     // Visual styles (with the manifest) must be on before any control exists.
     InitCommonControls();
-
-    // COM stays up for the whole run: the card art of another scale is
-    // decoded (WIC) when the window first moves to a display that needs it.
-    if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)))
-        return reportStartFailure(L"COM, which decodes the card pictures, could not start");
-    struct ComScope {
-        ~ComScope() { CoUninitialize(); }
-    } com;
 
     if (!pellora::registerCardPictureClass(instance) || !pellora::Form::registerClass(instance))
         return reportStartFailure(L"the window classes could not be registered (error " +
