@@ -229,13 +229,13 @@ private:
                 out_.push_back(static_cast<std::uint8_t>(symbol));
                 continue;
             }
-            const std::size_t lengthIndex = static_cast<std::size_t>(symbol - 257);
+            const auto lengthIndex = static_cast<std::size_t>(symbol - 257);
             if (lengthIndex >= kLengthBase.size()) return "the compressed data has a broken code";
             const std::size_t length = kLengthBase[lengthIndex] + bits_.take(kLengthExtra[lengthIndex]);
             const int distanceSymbol = distance.decode(bits_);
             if (distanceSymbol < 0 || distanceSymbol >= 30)
                 return bits_.ranOut() ? "the compressed data ends early" : "the compressed data has a broken code";
-            const std::size_t d = static_cast<std::size_t>(distanceSymbol);
+            const auto d = static_cast<std::size_t>(distanceSymbol);
             const std::size_t back = kDistanceBase[d] + bits_.take(kDistanceExtra[d]);
             if (bits_.ranOut()) return "the compressed data ends early";
             if (back > out_.size()) return "the compressed data refers back before its start";
@@ -381,7 +381,7 @@ std::string decode(const std::uint8_t* data, std::size_t size, PngImage& image) 
     for (int y = 0; y < height; ++y) {
         const std::uint8_t* row = raw.data() + static_cast<std::size_t>(y) * (rowBytes + 1) + 1;
         for (int x = 0; x < width; ++x, out += 4) {
-            const std::size_t ux = static_cast<std::size_t>(x);
+            const auto ux = static_cast<std::size_t>(x);
             if (colour == 2 || colour == 6) {
                 const std::uint8_t* p = row + ux * channels;
                 out[0] = p[0];
@@ -399,9 +399,10 @@ std::string decode(const std::uint8_t* data, std::size_t size, PngImage& image) 
                 if (v >= entries)
                     return "pixel " + std::to_string(x) + ", " + std::to_string(y) + " uses colour " + std::to_string(v) +
                            " of a palette of " + std::to_string(entries);
-                out[0] = palette[v * 3];
-                out[1] = palette[v * 3 + 1];
-                out[2] = palette[v * 3 + 2];
+                const std::size_t at = std::size_t{v} * 3;
+                out[0] = palette[at];
+                out[1] = palette[at + 1];
+                out[2] = palette[at + 2];
             }
             out[3] = 255;
         }
