@@ -43,16 +43,16 @@ constexpr int kColourTolerance = 8;
 constexpr int kMarkerRow = 12;
 constexpr int kDarkest = 0x80;  // a "dark" frame line: no channel above half  // "Q": its count tells that earlier input has been handled
 
-int controlId(const ControlSpec& spec) {
-    if (spec.row != 0) return IDC_COMMAND_BASE + spec.row;
-    if (std::string(spec.name) == "Command17") return IDC_COMMAND17;
-    if (std::string(spec.name) == "Check1") return IDC_CHECK1;
+int controlId(const ControlSpec& entry) {
+    if (entry.row != 0) return IDC_COMMAND_BASE + entry.row;
+    if (std::string(entry.name) == "Command17") return IDC_COMMAND17;
+    if (std::string(entry.name) == "Check1") return IDC_CHECK1;
     return IDC_FRAME1;
 }
 
 const ControlSpec& controlById(int id) {
-    for (const auto& spec : pellora::controlTable())
-        if (controlId(spec) == id) return spec;
+    for (const auto& entry : pellora::controlTable())
+        if (controlId(entry) == id) return entry;
     return pellora::controlTable()[0];
 }
 
@@ -499,28 +499,28 @@ void checkControls(Report& report, PelloraApp& app, int dpi) {
     HWND form = app.form();
     std::string rectProblems, captionProblems, fontProblems, stateProblems;
     const LOGFONTW messageFont = messageFontAt(dpi);
-    for (const ControlSpec& spec : pellora::controlTable()) {
-        const int id = controlId(spec);
+    for (const ControlSpec& entry : pellora::controlTable()) {
+        const int id = controlId(entry);
         HWND hwnd = GetDlgItem(form, id);
         if (!hwnd) {
-            rectProblems += format("%s%s missing", rectProblems.empty() ? "" : "; ", spec.name);
+            rectProblems += format("%s%s missing", rectProblems.empty() ? "" : "; ", entry.name);
             continue;
         }
         RECT r = windowRect(hwnd);
         MapWindowPoints(HWND_DESKTOP, form, reinterpret_cast<POINT*>(&r), 2);
-        const pellora::Rect px = pellora::toPixels(spec.twips, dpi);
+        const pellora::Rect px = pellora::toPixels(entry.twips, dpi);
         if (std::abs(r.left - px.left) > 1 || std::abs(r.top - px.top) > 1 || std::abs(r.right - px.right()) > 1 ||
             std::abs(r.bottom - px.bottom()) > 1)
-            rectProblems += format("%s%s at %s, expected (%d,%d %dx%d)", rectProblems.empty() ? "" : "; ", spec.name,
+            rectProblems += format("%s%s at %s, expected (%d,%d %dx%d)", rectProblems.empty() ? "" : "; ", entry.name,
                                    describe(r).c_str(), px.left, px.top, px.width, px.height);
 
         wchar_t text[64] = {};
         GetWindowTextW(hwnd, text, 64);
-        if (std::wstring(text) != widen(spec.caption))
-            captionProblems += format("%s%s reads \"%s\", expected \"%s\"", captionProblems.empty() ? "" : "; ", spec.name,
-                                      narrow(text).c_str(), spec.caption);
+        if (std::wstring(text) != widen(entry.caption))
+            captionProblems += format("%s%s reads \"%s\", expected \"%s\"", captionProblems.empty() ? "" : "; ", entry.name,
+                                      narrow(text).c_str(), entry.caption);
 
-        const pellora::FontSpec& font = pellora::fontSpec(spec.font);
+        const pellora::FontSpec& font = pellora::fontSpec(entry.font);
         const std::wstring face = app.queryFontFace(id);
         const long fontHeight = app.query(static_cast<WPARAM>(id), kQueryFontHeight);
         const long weight = app.query(static_cast<WPARAM>(id), kQueryFontWeight);
@@ -529,11 +529,11 @@ void checkControls(Report& report, PelloraApp& app, int dpi) {
         const long wantWeight = font.face ? font.weight : messageFont.lfWeight;
         if (face != wantFace || fontHeight != wantHeight || weight != wantWeight)
             fontProblems += format("%s%s uses \"%s\" %ld/%ld, expected \"%s\" %ld/%ld", fontProblems.empty() ? "" : "; ",
-                                   spec.name, narrow(face).c_str(), fontHeight, weight, narrow(wantFace).c_str(), wantHeight,
+                                   entry.name, narrow(face).c_str(), fontHeight, weight, narrow(wantFace).c_str(), wantHeight,
                                    wantWeight);
 
         if (!IsWindowEnabled(hwnd) || !IsWindowVisible(hwnd))
-            stateProblems += format("%s%s is %s", stateProblems.empty() ? "" : "; ", spec.name,
+            stateProblems += format("%s%s is %s", stateProblems.empty() ? "" : "; ", entry.name,
                                     IsWindowVisible(hwnd) ? "disabled" : "hidden");
     }
     report.check(rectProblems.empty(), "layout: every control's rectangle (+-1 px)", rectProblems.empty() ? "18 controls" : rectProblems);
@@ -589,8 +589,8 @@ void checkFocus(Report& report, PelloraApp& app) {
     report.check(focus == IDC_COMMAND1, "focus: starts on Command1 (\"A\")", idName(focus));
 
     std::vector<const ControlSpec*> order;
-    for (const auto& spec : pellora::controlTable())
-        if (spec.kind != ControlKind::GroupBox) order.push_back(&spec);
+    for (const auto& entry : pellora::controlTable())
+        if (entry.kind != ControlKind::GroupBox) order.push_back(&entry);
     std::sort(order.begin(), order.end(), [](const ControlSpec* a, const ControlSpec* b) { return a->tab < b->tab; });
 
     std::string expected, seen;

@@ -103,14 +103,14 @@ void FormTest::windowHasCaptionIconAndFixedClientSize() {
 }
 
 void FormTest::controlsStandWhereTheTableSays() {
-    for (const ControlSpec& spec : controlTable()) {
-        QWidget* widget = form_->control(spec.name);
-        QVERIFY2(widget, spec.name);
-        QCOMPARE(widget->objectName(), QString::fromUtf8(spec.name));
+    for (const ControlSpec& entry : controlTable()) {
+        QWidget* widget = form_->control(entry.name);
+        QVERIFY2(widget, entry.name);
+        QCOMPARE(widget->objectName(), QString::fromUtf8(entry.name));
         QCOMPARE(widget->parentWidget(), form_.get());
-        QCOMPARE(widget->geometry(), expectedRect(spec.twips));
+        QCOMPARE(widget->geometry(), expectedRect(entry.twips));
         QVERIFY(widget->isEnabled() && widget->isVisible());
-        const QString caption = QString::fromUtf8(spec.caption);
+        const QString caption = QString::fromUtf8(entry.caption);
         if (auto* groupBox = qobject_cast<QGroupBox*>(widget)) QCOMPARE(groupBox->title(), caption);
         else QCOMPARE(qobject_cast<QAbstractButton*>(widget)->text(), caption);
     }
@@ -144,14 +144,14 @@ void FormTest::buttonsUseTheRankAndJokerFonts() {
     const QStringList latin{QStringLiteral("Arial"), QStringLiteral("Liberation Sans")};
     const QStringList chinese{QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("WenQuanYi Zen Hei"),
                               QStringLiteral("Noto Sans CJK SC")};
-    for (const ControlSpec& spec : controlTable()) {
-        const QFont font = form_->control(spec.name)->font();
-        if (spec.font == FontRole::Default) {
-            QCOMPARE(font, QApplication::font(form_->control(spec.name)));
+    for (const ControlSpec& entry : controlTable()) {
+        const QFont font = form_->control(entry.name)->font();
+        if (entry.font == FontRole::Default) {
+            QCOMPARE(font, QApplication::font(form_->control(entry.name)));
             continue;
         }
-        const bool rank = spec.font == FontRole::Rank;
-        QCOMPARE(font.families().first(), QString::fromUtf8(fontSpec(spec.font).face));
+        const bool rank = entry.font == FontRole::Rank;
+        QCOMPARE(font.families().first(), QString::fromUtf8(fontSpec(entry.font).face));
         QCOMPARE(font.pointSizeF(), rank ? 10.5 : 9.0);
         QCOMPARE(font.weight(), QFont::Bold);
         QVERIFY(!font.italic() && !font.underline() && !font.strikeOut());

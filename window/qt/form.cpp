@@ -25,17 +25,17 @@ std::size_t slot(int row, int element) { return static_cast<std::size_t>((row - 
 
 // The rank and joker fonts; the other controls keep the default UI font.
 QFont fontFor(FontRole role) {
-    const FontSpec& spec = fontSpec(role);
+    const FontSpec& entry = fontSpec(role);
     QFont font;
     // The Windows faces first; then faces that Linux machines have, so the
     // captions always render: a metric twin of Arial, Chinese faces for 宋体.
-    QStringList families{QString::fromUtf8(spec.face)};
+    QStringList families{QString::fromUtf8(entry.face)};
     if (role == FontRole::Rank) families << QStringLiteral("Liberation Sans");
     if (role == FontRole::Joker)
         families << QStringLiteral("SimSun") << QStringLiteral("WenQuanYi Zen Hei") << QStringLiteral("Noto Sans CJK SC");
     font.setFamilies(families);
-    font.setPointSizeF(spec.decipoints / 10.0);
-    font.setWeight(static_cast<QFont::Weight>(spec.weight));
+    font.setPointSizeF(entry.decipoints / 10.0);
+    font.setWeight(static_cast<QFont::Weight>(entry.weight));
     return font;
 }
 
@@ -51,7 +51,7 @@ Form::Form(QWidget* parent) : QWidget(parent, Qt::Window | Qt::CustomizeWindowHi
     // The layout does not scale, so the window keeps its size.
     setFixedSize(twipsToPixels(kClientWidthTwips, kLayoutDpi), twipsToPixels(kClientHeightTwips, kLayoutDpi));
 
-    for (const ControlSpec& spec : controlTable()) createControl(spec);
+    for (const ControlSpec& entry : controlTable()) createControl(entry);
     createPictures();
     setTabOrderFromTable();
     control("Command1")->setFocus();
@@ -68,39 +68,39 @@ CardPicture* Form::picture(int row, int element) const {
     return pictures_[slot(row, element)];
 }
 
-void Form::createControl(const ControlSpec& spec) {
-    switch (spec.kind) {
-        case ControlKind::GroupBox: createFrame(spec); break;
-        case ControlKind::PushButton: spec.row != 0 ? createRankButton(spec) : createResetButton(spec); break;
-        case ControlKind::CheckBox: createStayOnTopBox(spec); break;
+void Form::createControl(const ControlSpec& entry) {
+    switch (entry.kind) {
+        case ControlKind::GroupBox: createFrame(entry); break;
+        case ControlKind::PushButton: entry.row != 0 ? createRankButton(entry) : createResetButton(entry); break;
+        case ControlKind::CheckBox: createStayOnTopBox(entry); break;
     }
 }
 
-void Form::createFrame(const ControlSpec& spec) {
+void Form::createFrame(const ControlSpec& entry) {
     // Made first, so every button stacks above it and takes its own clicks.
-    frame_ = new QGroupBox(QString::fromUtf8(spec.caption), this);
-    place(frame_, spec);
+    frame_ = new QGroupBox(QString::fromUtf8(entry.caption), this);
+    place(frame_, entry);
 }
 
-void Form::createRankButton(const ControlSpec& spec) {
-    auto* button = new RankButton(QString::fromUtf8(spec.caption), this);
-    const int row = spec.row;
+void Form::createRankButton(const ControlSpec& entry) {
+    auto* button = new RankButton(QString::fromUtf8(entry.caption), this);
+    const int row = entry.row;
     connect(button, &QPushButton::clicked, this, [this, row] { onRankButtonClick(row); });
     connect(button, &RankButton::rightPressed, this, [this, row] { onRankButtonRightPress(row); });
-    place(button, spec);
+    place(button, entry);
 }
 
-void Form::createResetButton(const ControlSpec& spec) {
-    auto* button = new QPushButton(QString::fromUtf8(spec.caption), this);
+void Form::createResetButton(const ControlSpec& entry) {
+    auto* button = new QPushButton(QString::fromUtf8(entry.caption), this);
     button->setAutoDefault(true);
     connect(button, &QPushButton::clicked, this, &Form::onResetClick);
-    place(button, spec);
+    place(button, entry);
 }
 
-void Form::createStayOnTopBox(const ControlSpec& spec) {
-    stayOnTop_ = new QCheckBox(QString::fromUtf8(spec.caption), this);
+void Form::createStayOnTopBox(const ControlSpec& entry) {
+    stayOnTop_ = new QCheckBox(QString::fromUtf8(entry.caption), this);
     connect(stayOnTop_, &QCheckBox::clicked, this, &Form::onStayOnTopClick);
-    place(stayOnTop_, spec);
+    place(stayOnTop_, entry);
 }
 
 void Form::createPictures() {
@@ -149,12 +149,12 @@ void Form::apply(const Assignment& assignment) {
         target->setVisible(assignment.state == Visibility::Visible);
 }
 
-void Form::place(QWidget* widget, const ControlSpec& spec) {
-    widget->setObjectName(QString::fromUtf8(spec.name));
-    if (spec.font != FontRole::Default) widget->setFont(fontFor(spec.font));
-    const Rect px = toPixels(spec.twips, kLayoutDpi);
+void Form::place(QWidget* widget, const ControlSpec& entry) {
+    widget->setObjectName(QString::fromUtf8(entry.name));
+    if (entry.font != FontRole::Default) widget->setFont(fontFor(entry.font));
+    const Rect px = toPixels(entry.twips, kLayoutDpi);
     widget->setGeometry(px.left, px.top, px.width, px.height);
-    const auto index = static_cast<std::size_t>(&spec - controlTable().data());
+    const auto index = static_cast<std::size_t>(&entry - controlTable().data());
     controls_[index] = widget;
 }
 

@@ -31,11 +31,11 @@ public:
     CardPicture* picture(int row, int element) const;
 
 private:
-    void createControl(const ControlSpec& spec);
-    void createFrame(const ControlSpec& spec);
-    void createRankButton(const ControlSpec& spec);
-    void createResetButton(const ControlSpec& spec);
-    void createStayOnTopBox(const ControlSpec& spec);
+    void createControl(const ControlSpec& entry);
+    void createFrame(const ControlSpec& entry);
+    void createRankButton(const ControlSpec& entry);
+    void createResetButton(const ControlSpec& entry);
+    void createStayOnTopBox(const ControlSpec& entry);
     void createPictures();
     void setTabOrderFromTable();
 
@@ -45,7 +45,7 @@ private:
     void onStayOnTopClick();
 
     void apply(const Assignment& assignment);
-    void place(QWidget* widget, const ControlSpec& spec);
+    void place(QWidget* widget, const ControlSpec& entry);
     void fail(const QString& what);
 
     Tally tally_;

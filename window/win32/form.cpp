@@ -23,10 +23,10 @@ constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMI
 
 std::size_t slot(int row, int element) { return static_cast<std::size_t>((row - 1) * 4 + element); }
 
-int controlId(const ControlSpec& spec) {
-    if (spec.row != 0) return IDC_COMMAND_BASE + spec.row;
-    if (std::strcmp(spec.name, "Command17") == 0) return IDC_COMMAND17;
-    if (std::strcmp(spec.name, "Check1") == 0) return IDC_CHECK1;
+int controlId(const ControlSpec& entry) {
+    if (entry.row != 0) return IDC_COMMAND_BASE + entry.row;
+    if (std::strcmp(entry.name, "Command17") == 0) return IDC_COMMAND17;
+    if (std::strcmp(entry.name, "Check1") == 0) return IDC_CHECK1;
     return IDC_FRAME1;
 }
 
@@ -335,12 +335,12 @@ bool Form::createFonts() {
         return fail(L"the system's dialog font could not be read (error " + std::to_wstring(lastError()) + L")");
 
     auto makeFont = [this](FontRole role) {
-        const FontSpec& spec = fontSpec(role);
+        const FontSpec& entry = fontSpec(role);
         LOGFONTW font{};
-        font.lfHeight = -MulDiv(spec.decipoints, dpi_, 720);
-        font.lfWeight = spec.weight;
+        font.lfHeight = -MulDiv(entry.decipoints, dpi_, 720);
+        font.lfWeight = entry.weight;
         font.lfCharSet = DEFAULT_CHARSET;
-        const std::wstring face = widen(spec.face);
+        const std::wstring face = widen(entry.face);
         face.copy(font.lfFaceName, LF_FACESIZE - 1);
         return CreateFontIndirectW(&font);
     };
@@ -370,21 +370,21 @@ HFONT Form::fontFor(FontRole role) const {
 
 bool Form::createControls() {
     for (std::size_t i = 0; i < controlTable().size(); ++i) {
-        const ControlSpec& spec = controlTable()[i];
-        const Rect px = toPixels(spec.twips, dpi_);
-        const int id = controlId(spec);
-        const std::wstring caption = widen(spec.caption);
-        HWND hwnd = CreateWindowExW(0, WC_BUTTONW, caption.c_str(), controlStyle(spec.kind), px.left, px.top, px.width,
+        const ControlSpec& entry = controlTable()[i];
+        const Rect px = toPixels(entry.twips, dpi_);
+        const int id = controlId(entry);
+        const std::wstring caption = widen(entry.caption);
+        HWND hwnd = CreateWindowExW(0, WC_BUTTONW, caption.c_str(), controlStyle(entry.kind), px.left, px.top, px.width,
                                     px.height, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_,
                                     nullptr);
         if (!hwnd)
-            return fail(L"the control " + widen(spec.name) + L" (\"" + caption + L"\") could not be created (error " +
+            return fail(L"the control " + widen(entry.name) + L" (\"" + caption + L"\") could not be created (error " +
                         std::to_wstring(lastError()) + L")");
         controls_[i] = hwnd;
-        SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(spec.font)), FALSE);
-        if (spec.kind == ControlKind::PushButton &&
+        SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(entry.font)), FALSE);
+        if (entry.kind == ControlKind::PushButton &&
             !SetWindowSubclass(hwnd, buttonProc, static_cast<UINT_PTR>(id), reinterpret_cast<DWORD_PTR>(this)))
-            return fail(L"the control " + widen(spec.name) + L" could not be hooked up to the mouse");
+            return fail(L"the control " + widen(entry.name) + L" could not be hooked up to the mouse");
     }
     return true;
 }
@@ -405,10 +405,10 @@ bool Form::createPictures() {
 
 void Form::layOut() {
     for (std::size_t i = 0; i < controlTable().size(); ++i) {
-        const ControlSpec& spec = controlTable()[i];
-        const Rect px = toPixels(spec.twips, dpi_);
+        const ControlSpec& entry = controlTable()[i];
+        const Rect px = toPixels(entry.twips, dpi_);
         SetWindowPos(controls_[i], nullptr, px.left, px.top, px.width, px.height, SWP_NOZORDER | SWP_NOACTIVATE);
-        SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(spec.font)), TRUE);
+        SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(entry.font)), TRUE);
     }
     for (HFONT font : retiredFonts_) DeleteObject(font);
     retiredFonts_.clear();
