@@ -71,15 +71,6 @@ RECT offset(RECT r, POINT by) {
     return r;
 }
 
-void movePointer(POINT at) {
-    INPUT move{};
-    move.type = INPUT_MOUSE;
-    move.mi.dx = static_cast<LONG>((at.x * 65536LL + 32768) / GetSystemMetrics(SM_CXVIRTUALSCREEN));
-    move.mi.dy = static_cast<LONG>((at.y * 65536LL + 32768) / GetSystemMetrics(SM_CYVIRTUALSCREEN));
-    move.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
-    SendInput(1, &move, sizeof(move));
-}
-
 struct WindowSearch {
     DWORD pid;
     const wchar_t* windowClass;

@@ -62,6 +62,11 @@ void clickAt(POINT at, MouseButton button, std::initializer_list<WORD> modifiers
     send(inputs);
 }
 
+void movePointer(POINT at) {
+    INPUT move = mouseEvent(at, 0);
+    SendInput(1, &move, sizeof(INPUT));
+}
+
 void doubleClickAt(POINT at, MouseButton button) {
     std::vector<INPUT> inputs = {mouseEvent(at, 0),
                                  mouseEvent(at, downFlag(button)), mouseEvent(at, upFlag(button)),

@@ -11,6 +11,8 @@ enum class MouseButton { Left, Right, Middle };
 // Press and release `button` at screen point `at`, holding `modifiers`
 // (virtual keys such as VK_SHIFT) down around it.
 void clickAt(POINT at, MouseButton button, std::initializer_list<WORD> modifiers = {});
+// Move the pointer to `at` (screen coordinates) without pressing anything.
+void movePointer(POINT at);
 // Two full clicks with no pause between them: a double-click to Windows.
 void doubleClickAt(POINT at, MouseButton button);
 // Press and release one key, holding `modifiers` around it.

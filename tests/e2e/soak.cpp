@@ -39,21 +39,9 @@ constexpr int kMaxFailLines = 10;   // a broken program fails every checkpoint; 
 // rests on a button before pressing it; so do ours, for kEventGapMs.
 constexpr DWORD kEventGapMs = 8;
 
-INPUT pointerAt(POINT at, DWORD flags) {
-    const int left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
-    const int width = GetSystemMetrics(SM_CXVIRTUALSCREEN), height = GetSystemMetrics(SM_CYVIRTUALSCREEN);
-    INPUT input{};
-    input.type = INPUT_MOUSE;
-    input.mi.dx = static_cast<LONG>(((at.x - left) * 65536LL + 32768) / width);
-    input.mi.dy = static_cast<LONG>(((at.y - top) * 65536LL + 32768) / height);
-    input.mi.dwFlags = flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_VIRTUALDESK;
-    return input;
-}
-
 // Every input goes through these two: the pointer moves, rests, then presses.
 void press(POINT at, MouseButton button, std::initializer_list<WORD> modifiers = {}) {
-    INPUT move = pointerAt(at, 0);
-    SendInput(1, &move, sizeof(INPUT));
+    movePointer(at);
     // Wait for the move to land before resting on it.
     POINT now{};
     for (int i = 0; i < 50 && !(GetCursorPos(&now) && now.x == at.x && now.y == at.y); ++i) Sleep(1);
