@@ -1,11 +1,87 @@
 #include "png_reader.h"
 
 #include <array>
+#include <cstdlib>
 #include <cstring>
+#include <utility>
 
 namespace pellora {
 
+ByteBuffer::~ByteBuffer() { std::free(data_); }
+
+ByteBuffer::ByteBuffer(ByteBuffer&& other) noexcept
+    : data_(other.data_), size_(other.size_), capacity_(other.capacity_) {
+    other.data_ = nullptr;
+    other.size_ = other.capacity_ = 0;
+}
+
+ByteBuffer& ByteBuffer::operator=(ByteBuffer&& other) noexcept {
+    if (this != &other) {
+        std::free(data_);
+        data_ = other.data_;
+        size_ = other.size_;
+        capacity_ = other.capacity_;
+        other.data_ = nullptr;
+        other.size_ = other.capacity_ = 0;
+    }
+    return *this;
+}
+
+bool ByteBuffer::reserve(std::size_t capacity) {
+    if (capacity <= capacity_) return true;
+    void* grown = std::realloc(data_, capacity);
+    if (!grown) return false;
+    data_ = static_cast<std::uint8_t*>(grown);
+    capacity_ = capacity;
+    return true;
+}
+
+bool ByteBuffer::resize(std::size_t size) {
+    if (!reserve(size)) return false;
+    if (size > size_) std::memset(data_ + size_, 0, size - size_);
+    size_ = size;
+    return true;
+}
+
+bool ByteBuffer::append(const std::uint8_t* bytes, std::size_t count) {
+    if (count > static_cast<std::size_t>(-1) - size_) return false;
+    if (size_ + count > capacity_ && !reserve(capacity_ + capacity_ / 2 > size_ + count ? capacity_ + capacity_ / 2 : size_ + count))
+        return false;
+    if (count) std::memcpy(data_ + size_, bytes, count);
+    size_ += count;
+    return true;
+}
+
+void ByteBuffer::clear() {
+    std::free(data_);
+    data_ = nullptr;
+    size_ = capacity_ = 0;
+}
+
+PngProblem& PngProblem::operator<<(const char* text) {
+    for (; text && *text && length_ + 1 < kCapacity; ++text) text_[length_++] = *text;
+    text_[length_] = '\0';
+    return *this;
+}
+
+PngProblem& PngProblem::appendNumber(long long number) {
+    char digits[24];
+    int n = 0;
+    unsigned long long magnitude = number < 0 ? 0ULL - static_cast<unsigned long long>(number) : static_cast<unsigned long long>(number);
+    do {
+        digits[n++] = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude);
+    if (number < 0) digits[n++] = '-';
+    char inOrder[24];
+    for (int i = 0; i < n; ++i) inOrder[i] = digits[n - 1 - i];
+    inOrder[n] = '\0';
+    return *this << inOrder;
+}
+
 namespace {
+
+constexpr const char* kOutOfMemory = "there is not enough memory to read it";
 
 std::uint32_t big32(const std::uint8_t* p) {
     return static_cast<std::uint32_t>(p[0]) << 24 | static_cast<std::uint32_t>(p[1]) << 16 |
@@ -13,7 +89,7 @@ std::uint32_t big32(const std::uint8_t* p) {
 }
 
 std::uint32_t crc32(const std::uint8_t* data, std::size_t size) {
-    static const std::array<std::uint32_t, 256> table = [] {
+    static constexpr std::array<std::uint32_t, 256> table = [] {
         std::array<std::uint32_t, 256> t{};
         for (std::uint32_t n = 0; n < 256; ++n) {
             std::uint32_t c = n;
@@ -27,10 +103,10 @@ std::uint32_t crc32(const std::uint8_t* data, std::size_t size) {
     return ~crc;
 }
 
-std::uint32_t adler32(const std::vector<std::uint8_t>& data) {
+std::uint32_t adler32(const std::uint8_t* data, std::size_t size) {
     std::uint32_t a = 1, b = 0;
-    for (std::uint8_t byte : data) {
-        a = (a + byte) % 65521;
+    for (std::size_t i = 0; i < size; ++i) {
+        a = (a + data[i]) % 65521;
         b = (b + a) % 65521;
     }
     return b << 16 | a;
@@ -127,15 +203,18 @@ constexpr std::array<std::uint8_t, 30> kDistanceExtra = {0, 0, 0, 0, 1, 1, 2, 2,
 
 class Inflater {
 public:
-    Inflater(Bits& bits, std::vector<std::uint8_t>& out, std::size_t limit) : bits_(bits), out_(out), limit_(limit) {}
+    // Writes at most `limit` bytes to `out`.
+    Inflater(Bits& bits, std::uint8_t* out, std::size_t limit) : bits_(bits), out_(out), limit_(limit) {}
 
-    std::string run() {
+    std::size_t written() const { return size_; }
+
+    PngProblem run() {
         bool last = false;
         while (!last) {
             last = bits_.take(1) != 0;
             const std::uint32_t type = bits_.take(2);
             if (bits_.ranOut()) return "the compressed data ends early";
-            std::string why;
+            PngProblem why;
             if (type == 0)
                 why = stored();
             else if (type == 1)
@@ -150,7 +229,7 @@ public:
     }
 
 private:
-    std::string stored() {
+    PngProblem stored() {
         bits_.toByte();
         if (!bits_.byteAvailable(4)) return "the compressed data ends early";
         const std::uint8_t* p = bits_.here();
@@ -159,13 +238,14 @@ private:
         bits_.skip(4);
         if (length != (~check & 0xFFFF)) return "the compressed data has a stored block of inconsistent length";
         if (!bits_.byteAvailable(length)) return "the compressed data ends early";
-        if (limit_ - out_.size() < length) return "the compressed data holds more than the picture's pixels";
-        out_.insert(out_.end(), bits_.here(), bits_.here() + length);
+        if (limit_ - size_ < length) return "the compressed data holds more than the picture's pixels";
+        if (length) std::memcpy(out_ + size_, bits_.here(), length);
+        size_ += length;
         bits_.skip(length);
         return {};
     }
 
-    std::string fixed() {
+    PngProblem fixed() {
         std::array<std::uint8_t, 288 + 30> lengths{};
         for (int s = 0; s < 288; ++s) lengths[static_cast<std::size_t>(s)] = s < 144 ? 8 : s < 256 ? 9 : s < 280 ? 7 : 8;
         for (int s = 288; s < 288 + 30; ++s) lengths[static_cast<std::size_t>(s)] = 5;
@@ -175,7 +255,7 @@ private:
         return codes(literal, distance);
     }
 
-    std::string dynamic() {
+    PngProblem dynamic() {
         const int literals = static_cast<int>(bits_.take(5)) + 257;
         const int distances = static_cast<int>(bits_.take(5)) + 1;
         const int codeLengths = static_cast<int>(bits_.take(4)) + 4;
@@ -219,14 +299,14 @@ private:
         return codes(literal, distance);
     }
 
-    std::string codes(const Huffman& literal, const Huffman& distance) {
+    PngProblem codes(const Huffman& literal, const Huffman& distance) {
         for (;;) {
             const int symbol = literal.decode(bits_);
             if (symbol < 0) return bits_.ranOut() ? "the compressed data ends early" : "the compressed data has a broken code";
             if (symbol == 256) return {};
             if (symbol < 256) {
-                if (out_.size() >= limit_) return "the compressed data holds more than the picture's pixels";
-                out_.push_back(static_cast<std::uint8_t>(symbol));
+                if (size_ >= limit_) return "the compressed data holds more than the picture's pixels";
+                out_[size_++] = static_cast<std::uint8_t>(symbol);
                 continue;
             }
             const auto lengthIndex = static_cast<std::size_t>(symbol - 257);
@@ -238,34 +318,34 @@ private:
             const auto d = static_cast<std::size_t>(distanceSymbol);
             const std::size_t back = kDistanceBase[d] + bits_.take(kDistanceExtra[d]);
             if (bits_.ranOut()) return "the compressed data ends early";
-            if (back > out_.size()) return "the compressed data refers back before its start";
-            if (limit_ - out_.size() < length) return "the compressed data holds more than the picture's pixels";
-            for (std::size_t k = 0; k < length; ++k) out_.push_back(out_[out_.size() - back]);
+            if (back > size_) return "the compressed data refers back before its start";
+            if (limit_ - size_ < length) return "the compressed data holds more than the picture's pixels";
+            for (std::size_t k = 0; k < length; ++k, ++size_) out_[size_] = out_[size_ - back];
         }
     }
 
     Bits& bits_;
-    std::vector<std::uint8_t>& out_;
+    std::uint8_t* out_;
     std::size_t limit_;
+    std::size_t size_ = 0;
 };
 
 // A zlib stream whose data must come to exactly `expected` bytes.
-std::string inflateZlib(const std::vector<std::uint8_t>& in, std::size_t expected, std::vector<std::uint8_t>& out) {
+PngProblem inflateZlib(const ByteBuffer& in, std::size_t expected, ByteBuffer& out) {
     if (in.size() < 2 + 4) return "the compressed data is too short";
     const unsigned method = in[0], flags = in[1];
     if ((method & 0x0F) != 8 || (method >> 4) > 7 || (method * 256 + flags) % 31 != 0)
         return "the compressed data does not start with a zlib header";
     if (flags & 0x20) return "the compressed data asks for a preset dictionary";
-    out.clear();
-    out.reserve(expected);
+    if (!out.resize(expected)) return kOutOfMemory;
     Bits bits(in.data() + 2, in.size() - 2);
-    Inflater inflater(bits, out, expected);
-    std::string why = inflater.run();
+    Inflater inflater(bits, out.data(), expected);
+    PngProblem why = inflater.run();
     if (!why.empty()) return why;
     bits.toByte();
     if (!bits.byteAvailable(4)) return "the compressed data ends before its checksum";
-    if (big32(bits.here()) != adler32(out)) return "the compressed data's checksum does not match";
-    if (out.size() != expected) return "the compressed data holds fewer bytes than the picture's pixels";
+    if (big32(bits.here()) != adler32(out.data(), inflater.written())) return "the compressed data's checksum does not match";
+    if (inflater.written() != expected) return "the compressed data holds fewer bytes than the picture's pixels";
     return {};
 }
 
@@ -279,7 +359,7 @@ int paeth(int a, int b, int c) {
 
 // Undoes each row's filter in place; `raw` is height rows of a filter byte
 // and `rowBytes` bytes.
-std::string unfilter(std::vector<std::uint8_t>& raw, std::size_t rowBytes, int height, std::size_t bpp) {
+PngProblem unfilter(ByteBuffer& raw, std::size_t rowBytes, int height, std::size_t bpp) {
     const std::size_t stride = rowBytes + 1;
     for (int y = 0; y < height; ++y) {
         std::uint8_t* row = raw.data() + static_cast<std::size_t>(y) * stride;
@@ -296,7 +376,7 @@ std::string unfilter(std::vector<std::uint8_t>& raw, std::size_t rowBytes, int h
             case 2: predicted = b; break;
             case 3: predicted = (a + b) / 2; break;
             case 4: predicted = paeth(a, b, c); break;
-            default: return "row " + std::to_string(y) + " has an unknown filter (" + std::to_string(type) + ")";
+            default: return PngProblem() << "row " << y << " has an unknown filter (" << type << ")";
             }
             px[i] = static_cast<std::uint8_t>(px[i] + predicted);
         }
@@ -304,13 +384,14 @@ std::string unfilter(std::vector<std::uint8_t>& raw, std::size_t rowBytes, int h
     return {};
 }
 
-std::string decode(const std::uint8_t* data, std::size_t size, PngImage& image) {
+PngProblem decode(const std::uint8_t* data, std::size_t size, PngImage& image) {
     static constexpr std::uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     if (size < 8 || std::memcmp(data, kSignature, 8) != 0) return "it is not a PNG file (no PNG signature)";
 
     int width = 0, height = 0, depth = 0, colour = 0;
-    std::vector<std::uint8_t> palette;  // R, G, B per entry
-    std::vector<std::uint8_t> compressed;
+    std::array<std::uint8_t, std::size_t{256} * 3> palette{};  // R, G, B per entry
+    std::size_t paletteBytes = 0;
+    ByteBuffer compressed;
     bool sawHeader = false, sawEnd = false;
     std::size_t pos = 8;
     while (!sawEnd) {
@@ -319,64 +400,71 @@ std::string decode(const std::uint8_t* data, std::size_t size, PngImage& image) 
         const std::uint8_t* type = data + pos + 4;
         if (length > 0x7FFFFFFFu || length > size - pos - 12) return "a chunk is longer than the rest of the file";
         const std::uint8_t* body = type + 4;
-        const std::string name(reinterpret_cast<const char*>(type), 4);
-        if (big32(body + length) != crc32(type, length + 4)) return "the " + name + " chunk's checksum does not match";
+        // The chunk's name, for messages; PNG names are four ASCII letters.
+        char name[5] = {};
+        for (int i = 0; i < 4; ++i) name[i] = (type[i] | 0x20) >= 'a' && (type[i] | 0x20) <= 'z' ? static_cast<char>(type[i]) : '?';
+        const auto is = [type](const char* expected) { return std::memcmp(type, expected, 4) == 0; };
+        if (big32(body + length) != crc32(type, length + 4))
+            return PngProblem() << "the " << name << " chunk's checksum does not match";
         pos += 12 + length;
 
-        if (!sawHeader && name != "IHDR") return "the first chunk is not IHDR";
-        if (name == "IHDR") {
+        if (!sawHeader && !is("IHDR")) return "the first chunk is not IHDR";
+        if (is("IHDR")) {
             if (sawHeader) return "the file has two IHDR chunks";
             if (length != 13) return "the IHDR chunk has the wrong length";
             sawHeader = true;
             const std::uint32_t w = big32(body), h = big32(body + 4);
             if (w == 0 || h == 0) return "the picture has no pixels";
             if (w > static_cast<std::uint32_t>(kPngMaxSide) || h > static_cast<std::uint32_t>(kPngMaxSide))
-                return "the picture is " + std::to_string(w) + " x " + std::to_string(h) + " pixels, larger than " +
-                       std::to_string(kPngMaxSide) + " x " + std::to_string(kPngMaxSide);
+                return PngProblem() << "the picture is " << w << " x " << h << " pixels, larger than " << kPngMaxSide
+                                    << " x " << kPngMaxSide;
             width = static_cast<int>(w);
             height = static_cast<int>(h);
             depth = body[8];
             colour = body[9];
             const bool lowDepthOk = depth == 1 || depth == 2 || depth == 4 || depth == 8;
             if (colour == 0 || colour == 3) {
-                if (!lowDepthOk) return "grey and palette pictures of " + std::to_string(depth) + " bits are not read";
+                if (!lowDepthOk) return PngProblem() << "grey and palette pictures of " << depth << " bits are not read";
             } else if (colour == 2 || colour == 6) {
-                if (depth != 8) return "colour pictures of " + std::to_string(depth) + " bits are not read";
+                if (depth != 8) return PngProblem() << "colour pictures of " << depth << " bits are not read";
             } else {
-                return "pictures of colour type " + std::to_string(colour) + " are not read";
+                return PngProblem() << "pictures of colour type " << colour << " are not read";
             }
             if (body[10] != 0 || body[11] != 0) return "the picture uses an unknown compression or filter method";
             if (body[12] != 0) return "interlaced pictures are not read";
-        } else if (name == "PLTE") {
-            if (!palette.empty()) return "the file has two palettes";
+        } else if (is("PLTE")) {
+            if (paletteBytes != 0) return "the file has two palettes";
             if (!compressed.empty()) return "the palette comes after the image data";
             if (length == 0 || length % 3 != 0 || length > 256 * 3) return "the palette has a wrong length";
-            palette.assign(body, body + length);
-        } else if (name == "IDAT") {
-            compressed.insert(compressed.end(), body, body + length);
-        } else if (name == "IEND") {
+            std::memcpy(palette.data(), body, length);
+            paletteBytes = length;
+        } else if (is("IDAT")) {
+            if (!compressed.append(body, length)) return kOutOfMemory;
+        } else if (is("IEND")) {
             sawEnd = true;
         } else if (!(type[0] & 0x20)) {
-            return "the file has a chunk this reader does not know and must not skip (" + name + ")";
+            return PngProblem() << "the file has a chunk this reader does not know and must not skip (" << name << ")";
         }
         // Other ancillary chunks (text, gamma, ...) do not change how the cards look.
     }
     if (compressed.empty()) return "the file has no image data";
-    if (colour == 3 && palette.empty()) return "the palette picture has no palette";
+    if (colour == 3 && paletteBytes == 0) return "the palette picture has no palette";
 
     const std::size_t channels = colour == 2 ? 3 : colour == 6 ? 4 : 1;
     const std::size_t bitsPerPixel = channels * static_cast<std::size_t>(depth);
     const std::size_t rowBytes = (static_cast<std::size_t>(width) * bitsPerPixel + 7) / 8;
     const std::size_t bpp = bitsPerPixel < 8 ? 1 : bitsPerPixel / 8;
-    std::vector<std::uint8_t> raw;
-    std::string why = inflateZlib(compressed, (rowBytes + 1) * static_cast<std::size_t>(height), raw);
+    ByteBuffer raw;
+    PngProblem why = inflateZlib(compressed, (rowBytes + 1) * static_cast<std::size_t>(height), raw);
     if (!why.empty()) return why;
+    compressed.clear();
     why = unfilter(raw, rowBytes, height, bpp);
     if (!why.empty()) return why;
 
-    std::vector<std::uint8_t> rgba(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4);
+    ByteBuffer rgba;
+    if (!rgba.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4)) return kOutOfMemory;
     const unsigned mask = (1u << depth) - 1;
-    const std::size_t entries = palette.size() / 3;
+    const std::size_t entries = paletteBytes / 3;
     std::uint8_t* out = rgba.data();
     for (int y = 0; y < height; ++y) {
         const std::uint8_t* row = raw.data() + static_cast<std::size_t>(y) * (rowBytes + 1) + 1;
@@ -397,8 +485,7 @@ std::string decode(const std::uint8_t* data, std::size_t size, PngImage& image) 
                 out[0] = out[1] = out[2] = grey;
             } else {
                 if (v >= entries)
-                    return "pixel " + std::to_string(x) + ", " + std::to_string(y) + " uses colour " + std::to_string(v) +
-                           " of a palette of " + std::to_string(entries);
+                    return PngProblem() << "pixel " << x << ", " << y << " uses colour " << v << " of a palette of " << entries;
                 const std::size_t at = std::size_t{v} * 3;
                 out[0] = palette[at];
                 out[1] = palette[at + 1];
@@ -415,7 +502,7 @@ std::string decode(const std::uint8_t* data, std::size_t size, PngImage& image) 
 
 }  // namespace
 
-std::string readPng(const std::uint8_t* data, std::size_t size, PngImage& image) {
+PngProblem readPng(const std::uint8_t* data, std::size_t size, PngImage& image) {
     image = PngImage{};
     if (!data) return "there is no data";
     return decode(data, size, image);
