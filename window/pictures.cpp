@@ -32,14 +32,6 @@ bool isRedPicture(int row, int element) {
     return s == Suit::Diamond || s == Suit::Heart;
 }
 
-std::string cardPictureFile(int row, int element) {
-    if (!isValidRow(row) || element < 0 || element >= picturesInRow(row)) return {};
-    if (row == kBigJokerRow) return "joker-big.png";
-    if (row == kSmallJokerRow) return "joker-small.png";
-    return std::string(rankRows()[static_cast<std::size_t>(row - 1)].caption) + "-" +
-           suitName(suitOfElement(element)) + ".png";
-}
-
 bool isArtScale(int scale) { return std::find(kArtScales.begin(), kArtScales.end(), scale) != kArtScales.end(); }
 
 int artScaleForDpi(int dpi) {
@@ -53,14 +45,6 @@ PictureSize cardPictureSize(int scale) {
     if (!isArtScale(scale)) return {0, 0};
     // Halves round up: 14 x 125 % is 17.5, drawn 18 wide.
     return {(kCardPictureWidth * scale + 50) / 100, (kCardPictureHeight * scale + 50) / 100};
-}
-
-std::string cardPicturePath(int row, int element, int scale) {
-    const std::string file = cardPictureFile(row, element);
-    if (file.empty() || !isArtScale(scale)) return {};
-    std::string path = std::string(kCardPictureFolder) + "/";
-    if (scale != 100) path += std::to_string(scale) + "/";
-    return path + file;
 }
 
 }  // namespace pellora
