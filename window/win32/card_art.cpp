@@ -4,7 +4,6 @@
 #include "resource_ids.h"
 #include "tally.h"
 #include "png_reader.h"
-#include "text.h"
 
 #include <cstdint>
 
@@ -22,16 +21,25 @@ int scaleIndex(int scale) {
 
 // PNG bytes -> BGRA pixels of a `want`-sized picture, flattened onto white
 // (the card's own background) so any transparency still looks right.
-HBITMAP decode(const void* data, DWORD size, PictureSize want, std::wstring& why) {
+// "K of spades", "the big joker": which card, for messages.
+Text& nameCard(Text& text, int row, int element) {
+    if (row == kBigJokerRow) return text << L"the big joker";
+    if (row == kSmallJokerRow) return text << L"the small joker";
+    return text.utf8(rankRows()[static_cast<std::size_t>(row - 1)].caption).utf8(" of ").utf8(suitName(suitOfElement(element)))
+           << L"s";
+}
+
+HBITMAP decode(const void* data, DWORD size, PictureSize want, Text& why) {
     PngImage image;
-    const std::string problem = readPng(static_cast<const std::uint8_t*>(data), size, image);
+    const PngProblem problem = readPng(static_cast<const std::uint8_t*>(data), size, image);
     if (!problem.empty()) {
-        why = L"it does not decode: " + widen(problem);
+        why << L"it does not decode: ";
+        why.utf8(problem.text());
         return nullptr;
     }
     if (image.width != want.width || image.height != want.height) {
-        why = L"it is " + std::to_wstring(image.width) + L" x " + std::to_wstring(image.height) + L" pixels, not " +
-              std::to_wstring(want.width) + L" x " + std::to_wstring(want.height);
+        why << L"it is " << image.width << L" x " << image.height << L" pixels, not " << want.width << L" x "
+            << want.height;
         return nullptr;
     }
 
@@ -45,7 +53,7 @@ HBITMAP decode(const void* data, DWORD size, PictureSize want, std::wstring& why
     void* bits = nullptr;
     HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     if (!bitmap) {
-        why = L"no bitmap could be made for it (error " + std::to_wstring(GetLastError()) + L")";
+        why << L"no bitmap could be made for it (error " << GetLastError() << L")";
         return nullptr;
     }
     auto* pixel = static_cast<BYTE*>(bits);
@@ -86,10 +94,10 @@ HBITMAP CardArt::bitmap(int scale, int row, int element) const {
     return scales_[static_cast<std::size_t>(index)][slot(row, element)];
 }
 
-bool CardArt::load(HINSTANCE instance, int scale, std::wstring& error) {
+bool CardArt::load(HINSTANCE instance, int scale, Text& error) {
     const int index = scaleIndex(scale);
     if (index < 0) {
-        error = L"no card pictures are drawn for " + std::to_wstring(scale) + L" %";
+        error = Text(L"no card pictures are drawn for ") << scale << L" %";
         return false;
     }
     if (loaded(scale)) return true;
@@ -97,21 +105,21 @@ bool CardArt::load(HINSTANCE instance, int scale, std::wstring& error) {
     const PictureSize size = cardPictureSize(scale);
     for (int row = kFirstRow; row <= kLastRow; ++row) {
         for (int element = 0; element < picturesInRow(row); ++element) {
-            const std::wstring name = widen(cardPicturePath(row, element, scale));
             const int id = IDR_CARD_AT(index, row, element);
-            std::wstring why;
+            Text why;
             HBITMAP bitmap = nullptr;
             HRSRC resource = FindResourceW(instance, MAKEINTRESOURCEW(id), RT_RCDATA);
             HGLOBAL loadedData = resource ? LoadResource(instance, resource) : nullptr;
             const void* data = loadedData ? LockResource(loadedData) : nullptr;
             const DWORD bytes = resource ? SizeofResource(instance, resource) : 0;
             if (!data || bytes == 0)
-                why = L"it is missing from the program's resources";
+                why << L"it is missing from the program's resources";
             else
                 bitmap = decode(data, bytes, size, why);
             if (!bitmap) {
                 release(set);
-                error = L"the card picture " + name + L" (resource " + std::to_wstring(id) + L"): " + why;
+                error = Text(L"the picture of ");
+                nameCard(error, row, element) << L" at " << scale << L" % (resource " << id << L"): " << why.c_str();
                 return false;
             }
             set[slot(row, element)] = bitmap;

@@ -6,9 +6,9 @@
 #include <windows.h>
 
 #include <array>
-#include <string>
 
 #include "pictures.h"
+#include "text.h"
 
 namespace pellora {
 
@@ -23,7 +23,7 @@ public:
     // that is done already. On failure returns false
     // and `error` names the picture and what went wrong; that scale's pictures
     // decoded so far are released.
-    bool load(HINSTANCE instance, int scale, std::wstring& error);
+    bool load(HINSTANCE instance, int scale, Text& error);
     bool loaded(int scale) const;
 
     // The picture of a row's element at `scale`; null for a picture or scale

@@ -34,10 +34,10 @@ struct PerMonitorApi {
         lookUp<LoadIconWithScaleDownFn>(L"comctl32.dll", "LoadIconWithScaleDown");
 };
 
-const PerMonitorApi& api() {
-    static const PerMonitorApi functions;
-    return functions;
-}
+// Looked up once, as the program starts (user32 and comctl32 are loaded by then).
+const PerMonitorApi functions;
+
+const PerMonitorApi& api() { return functions; }
 
 }  // namespace
 

@@ -13,13 +13,15 @@
 
 #include <algorithm>
 #include <cstring>
-#include <vector>
 
 namespace pellora {
 
 namespace {
 
 constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+
+// Registered as the program starts.
+const UINT testQueryMessage = RegisterWindowMessageW(PELLORA_TEST_QUERY_MESSAGE);
 
 std::size_t slot(int row, int element) { return static_cast<std::size_t>((row - 1) * 4 + element); }
 
@@ -43,7 +45,7 @@ DWORD controlStyle(ControlKind kind) {
     return common;
 }
 
-int lastError() { return static_cast<int>(GetLastError()); }
+unsigned long lastError() { return GetLastError(); }
 
 int iconWidth(HICON icon) {
     ICONINFO info;
@@ -84,7 +86,8 @@ Form::~Form() {
     if (hwnd_) DestroyWindow(hwnd_);
     for (HFONT font : {defaultFont_, rankFont_, jokerFont_})
         if (font) DeleteObject(font);
-    for (HFONT font : retiredFonts_) DeleteObject(font);
+    for (HFONT font : retiredFonts_)
+        if (font) DeleteObject(font);
     for (HICON icon : {bigIcon_, smallIcon_})
         if (icon) DestroyIcon(icon);
 }
@@ -128,7 +131,7 @@ bool Form::create() {
     HWND hwnd = CreateWindowExW(0, kFormClass, L"Pellora", kFormStyle, placed.left, placed.top, placed.width,
                                 placed.height, nullptr, nullptr, instance_, this);
     if (!hwnd) {
-        if (error_.empty()) error_ = L"the main window could not be created (error " + std::to_wstring(lastError()) + L")";
+        if (error_.empty()) error_ = Text(L"the main window could not be created (error ") << lastError() << L")";
         hwnd_ = nullptr;
         return false;
     }
@@ -159,8 +162,7 @@ LRESULT CALLBACK Form::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
 }
 
 LRESULT Form::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    static const UINT testQuery = RegisterWindowMessageW(PELLORA_TEST_QUERY_MESSAGE);
-    if (message == testQuery && testQuery != 0) return OnTestQuery(wParam, lParam);
+    if (message == testQueryMessage && testQueryMessage != 0) return OnTestQuery(wParam, lParam);
 
     switch (message) {
         case WM_CREATE: return OnCreate() ? 0 : -1;
@@ -208,8 +210,9 @@ void Form::OnDpiChanged(int dpi, const RECT& suggested) {
     adapted = loadArt() && adapted;
     if (!adapted) {
         // Only a damaged program file gets here; say so, and keep what is shown.
-        MessageBoxW(hwnd_, (L"Pellora could not adapt to the new display scale: " + error_ + L".").c_str(),
-                    L"Pellora", MB_OK | MB_ICONWARNING);
+        Text text(L"Pellora could not adapt to the new display scale: ");
+        text << error_.c_str() << L".";
+        MessageBoxW(hwnd_, text.c_str(), L"Pellora", MB_OK | MB_ICONWARNING);
     }
     layOut();
     SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
@@ -233,8 +236,8 @@ bool Form::loadIcons() {
     if (!big || !small) {
         if (big) DestroyIcon(big);
         if (small) DestroyIcon(small);
-        return fail(L"the window icon (icon group " + std::to_wstring(IDI_PELLORA) + L") could not be loaded (error " +
-                    std::to_wstring(lastError()) + L")");
+        return fail(Text(L"the window icon (icon group ") << IDI_PELLORA << L") could not be loaded (error " << lastError()
+                                                          << L")");
     }
     SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
     SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
@@ -247,7 +250,7 @@ bool Form::loadIcons() {
 
 bool Form::loadArt() {
     const int scale = artScaleForDpi(dpi_);
-    std::wstring error;
+    Text error;
     if (!art_.load(instance_, scale, error)) return fail(error);
     artScale_ = scale;
     return true;
@@ -332,7 +335,7 @@ LRESULT Form::OnTestQuery(WPARAM wParam, LPARAM lParam) {
 bool Form::createFonts() {
     NONCLIENTMETRICSW metrics;
     if (!nonClientMetricsForDpi(metrics, dpi_))
-        return fail(L"the system's dialog font could not be read (error " + std::to_wstring(lastError()) + L")");
+        return fail(Text(L"the system's dialog font could not be read (error ") << lastError() << L")");
 
     auto makeFont = [this](FontRole role) {
         const FontSpec& entry = fontSpec(role);
@@ -340,19 +343,18 @@ bool Form::createFonts() {
         font.lfHeight = -MulDiv(entry.decipoints, dpi_, 720);
         font.lfWeight = entry.weight;
         font.lfCharSet = DEFAULT_CHARSET;
-        const std::wstring face = widen(entry.face);
-        face.copy(font.lfFaceName, LF_FACESIZE - 1);
+        const Text face = Text().utf8(entry.face);
+        lstrcpynW(font.lfFaceName, face.c_str(), LF_FACESIZE);
         return CreateFontIndirectW(&font);
     };
     HFONT fonts[] = {CreateFontIndirectW(&metrics.lfMessageFont), makeFont(FontRole::Rank), makeFont(FontRole::Joker)};
     if (!fonts[0] || !fonts[1] || !fonts[2]) {
         for (HFONT font : fonts)
             if (font) DeleteObject(font);
-        return fail(L"the fonts of the buttons could not be created");
+        return fail(Text(L"the fonts of the buttons could not be created"));
     }
     // The old fonts go once the controls use the new ones (layOut).
-    for (HFONT font : {defaultFont_, rankFont_, jokerFont_})
-        if (font) retiredFonts_.push_back(font);
+    retiredFonts_ = {defaultFont_, rankFont_, jokerFont_};
     defaultFont_ = fonts[0];
     rankFont_ = fonts[1];
     jokerFont_ = fonts[2];
@@ -373,18 +375,18 @@ bool Form::createControls() {
         const ControlSpec& entry = controlTable()[i];
         const Rect px = toPixels(entry.twips, dpi_);
         const int id = controlId(entry);
-        const std::wstring caption = widen(entry.caption);
+        const Text caption = Text().utf8(entry.caption);
         HWND hwnd = CreateWindowExW(0, WC_BUTTONW, caption.c_str(), controlStyle(entry.kind), px.left, px.top, px.width,
                                     px.height, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_,
                                     nullptr);
         if (!hwnd)
-            return fail(L"the control " + widen(entry.name) + L" (\"" + caption + L"\") could not be created (error " +
-                        std::to_wstring(lastError()) + L")");
+            return fail(Text(L"the control ").utf8(entry.name) << L" (\"" << caption.c_str() << L"\") could not be created (error "
+                                                               << lastError() << L")");
         controls_[i] = hwnd;
         SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(entry.font)), FALSE);
         if (entry.kind == ControlKind::PushButton &&
             !SetWindowSubclass(hwnd, buttonProc, static_cast<UINT_PTR>(id), reinterpret_cast<DWORD_PTR>(this)))
-            return fail(L"the control " + widen(entry.name) + L" could not be hooked up to the mouse");
+            return fail(Text(L"the control ").utf8(entry.name) << L" could not be hooked up to the mouse");
     }
     return true;
 }
@@ -396,8 +398,8 @@ bool Form::createPictures() {
         HWND picture = createCardPicture(hwnd_, IDC_PICTURE(cell.row, cell.element), rect,
                                          art_.bitmap(artScale_, cell.row, cell.element), instance_);
         if (!picture)
-            return fail(L"the picture Image" + std::to_wstring(cell.row) + L"(" + std::to_wstring(cell.element) +
-                        L") could not be created (error " + std::to_wstring(lastError()) + L")");
+            return fail(Text(L"the picture Image") << cell.row << L"(" << cell.element << L") could not be created (error "
+                                                   << lastError() << L")");
         pictures_[slot(cell.row, cell.element)] = picture;
     }
     return true;
@@ -410,8 +412,10 @@ void Form::layOut() {
         SetWindowPos(controls_[i], nullptr, px.left, px.top, px.width, px.height, SWP_NOZORDER | SWP_NOACTIVATE);
         SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(entry.font)), TRUE);
     }
-    for (HFONT font : retiredFonts_) DeleteObject(font);
-    retiredFonts_.clear();
+    for (HFONT& font : retiredFonts_) {
+        if (font) DeleteObject(font);
+        font = nullptr;
+    }
     for (const PictureCell& cell : pictureTable()) {
         const Rect px = toPixels(cell.twips, dpi_);
         HWND picture = pictures_[slot(cell.row, cell.element)];
@@ -423,15 +427,16 @@ void Form::layOut() {
 void Form::stackInTabOrder() {
     // IsDialogMessage tabs in z-order, so stack the controls by their tab
     // place; the group box goes underneath everything it surrounds.
-    std::vector<std::size_t> order;
+    std::array<std::size_t, kControlCount> order{};
+    std::size_t count = 0;
     for (std::size_t i = 0; i < controlTable().size(); ++i)
-        if (controlTable()[i].kind != ControlKind::GroupBox) order.push_back(i);
-    std::sort(order.begin(), order.end(),
+        if (controlTable()[i].kind != ControlKind::GroupBox) order[count++] = i;
+    std::sort(order.begin(), order.begin() + static_cast<std::ptrdiff_t>(count),
               [](std::size_t a, std::size_t b) { return controlTable()[a].tab < controlTable()[b].tab; });
     HWND after = HWND_TOP;
-    for (std::size_t i : order) {
-        SetWindowPos(controls_[i], after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-        after = controls_[i];
+    for (std::size_t k = 0; k < count; ++k) {
+        SetWindowPos(controls_[order[k]], after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        after = controls_[order[k]];
     }
     SetWindowPos(control(IDC_FRAME1), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
@@ -442,7 +447,7 @@ void Form::apply(const Assignment& assignment) {
     ShowWindow(picture, assignment.state == Visibility::Visible ? SW_SHOWNA : SW_HIDE);
 }
 
-bool Form::fail(const std::wstring& what) {
+bool Form::fail(const Text& what) {
     error_ = what;
     return false;
 }

@@ -5,12 +5,11 @@
 #include <windows.h>
 
 #include <array>
-#include <string>
-#include <vector>
 
 #include "card_art.h"
 #include "layout.h"
 #include "tally.h"
+#include "text.h"
 
 namespace pellora {
 
@@ -31,7 +30,7 @@ public:
     bool create();
     void show(int showCommand);
     HWND hwnd() const { return hwnd_; }
-    const std::wstring& error() const { return error_; }
+    const wchar_t* error() const { return error_.c_str(); }
 
 private:
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -67,7 +66,7 @@ private:
     HFONT fontFor(FontRole role) const;
     HWND control(int id) const { return GetDlgItem(hwnd_, id); }
     int focusedPushButton() const;
-    bool fail(const std::wstring& what);
+    bool fail(const Text& what);
 
     HINSTANCE instance_;
     CardArt& art_;
@@ -79,13 +78,15 @@ private:
     HFONT defaultFont_ = nullptr;
     HFONT rankFont_ = nullptr;
     HFONT jokerFont_ = nullptr;
-    std::vector<HFONT> retiredFonts_;  // replaced on a dpi change, still set on controls
+    // Replaced on a dpi change but still set on the controls until layOut,
+    // which always follows createFonts there.
+    std::array<HFONT, 3> retiredFonts_{};
     HICON bigIcon_ = nullptr;
     HICON smallIcon_ = nullptr;
     std::array<HWND, kControlCount> controls_{};  // in controlTable() order
     std::array<HWND, 15 * 4> pictures_{};         // by (row - 1) * 4 + element
     HWND lastFocus_ = nullptr;
-    std::wstring error_;
+    Text error_;
 };
 
 }  // namespace pellora
