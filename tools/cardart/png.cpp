@@ -3,7 +3,6 @@
 #include <zlib.h>
 
 #include <algorithm>
-#include <array>
 #include <cstdlib>
 #include <functional>
 #include <map>
@@ -16,21 +15,6 @@ namespace cardart {
 
 namespace {
 
-std::uint32_t crc32(const std::uint8_t* data, std::size_t size, std::uint32_t crc = 0) {
-    static const std::array<std::uint32_t, 256> table = [] {
-        std::array<std::uint32_t, 256> t{};
-        for (std::uint32_t n = 0; n < 256; ++n) {
-            std::uint32_t c = n;
-            for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-            t[n] = c;
-        }
-        return t;
-    }();
-    crc = ~crc;
-    for (std::size_t i = 0; i < size; ++i) crc = table[(crc ^ data[i]) & 0xFF] ^ (crc >> 8);
-    return ~crc;
-}
-
 void putBig32(std::vector<std::uint8_t>& out, std::uint32_t v) {
     for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<std::uint8_t>(v >> shift));
 }
@@ -40,7 +24,8 @@ void putChunk(std::vector<std::uint8_t>& out, const char type[4], const std::vec
     const std::size_t start = out.size();
     out.insert(out.end(), type, type + 4);
     out.insert(out.end(), data.begin(), data.end());
-    putBig32(out, crc32(out.data() + start, out.size() - start));
+    // zlib's CRC-32 is the one PNG uses.
+    putBig32(out, static_cast<std::uint32_t>(::crc32(0L, out.data() + start, static_cast<uInt>(out.size() - start))));
 }
 
 // A zlib stream at the highest level, with whichever strategy packs tightest;
