@@ -195,8 +195,12 @@ LRESULT Form::handleButtonMessage(HWND button, int id, UINT message, WPARAM wPar
 
 bool Form::OnCreate() {
     dpi_ = dpiForWindow(hwnd_);
-    if (!loadIcons() || !createFonts() || !loadArt() || !createControls() || !createPictures()) return false;
-    stackInTabOrder();
+    if (!loadIcons() || !createFonts() || !loadArt()) return false;
+    // A new child window goes to the bottom of its siblings, and the dialog
+    // manager tabs from the top: so the controls are made in their tab order,
+    // then the pictures, and last the group box, underneath everything it
+    // surrounds. No restacking afterwards.
+    if (!createControlsInTabOrder() || !createPictures() || !createGroupBox()) return false;
     lastFocus_ = control(IDC_COMMAND1);
     return true;
 }
@@ -370,24 +374,40 @@ HFONT Form::fontFor(FontRole role) const {
     return defaultFont_;
 }
 
-bool Form::createControls() {
-    for (std::size_t i = 0; i < controlTable().size(); ++i) {
-        const ControlSpec& entry = controlTable()[i];
-        const Rect px = toPixels(entry.twips, dpi_);
-        const int id = controlId(entry);
-        const Text caption = Text().utf8(entry.caption);
-        HWND hwnd = CreateWindowExW(0, WC_BUTTONW, caption.c_str(), controlStyle(entry.kind), px.left, px.top, px.width,
-                                    px.height, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_,
-                                    nullptr);
-        if (!hwnd)
-            return fail(Text(L"the control ").utf8(entry.name) << L" (\"" << caption.c_str() << L"\") could not be created (error "
-                                                               << lastError() << L")");
-        controls_[i] = hwnd;
-        SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(entry.font)), FALSE);
-        if (entry.kind == ControlKind::PushButton &&
-            !SetWindowSubclass(hwnd, buttonProc, static_cast<UINT_PTR>(id), reinterpret_cast<DWORD_PTR>(this)))
-            return fail(Text(L"the control ").utf8(entry.name) << L" could not be hooked up to the mouse");
-    }
+bool Form::createControlsInTabOrder() {
+    std::array<std::size_t, kControlCount> order{};
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < controlTable().size(); ++i)
+        if (controlTable()[i].kind != ControlKind::GroupBox) order[count++] = i;
+    std::sort(order.begin(), order.begin() + static_cast<std::ptrdiff_t>(count),
+              [](std::size_t a, std::size_t b) { return controlTable()[a].tab < controlTable()[b].tab; });
+    for (std::size_t k = 0; k < count; ++k)
+        if (!createControl(order[k])) return false;
+    return true;
+}
+
+bool Form::createGroupBox() {
+    for (std::size_t i = 0; i < controlTable().size(); ++i)
+        if (controlTable()[i].kind == ControlKind::GroupBox && !createControl(i)) return false;
+    return true;
+}
+
+bool Form::createControl(std::size_t index) {
+    const ControlSpec& entry = controlTable()[index];
+    const Rect px = toPixels(entry.twips, dpi_);
+    const int id = controlId(entry);
+    const Text caption = Text().utf8(entry.caption);
+    HWND hwnd = CreateWindowExW(0, WC_BUTTONW, caption.c_str(), controlStyle(entry.kind), px.left, px.top, px.width,
+                                px.height, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_,
+                                nullptr);
+    if (!hwnd)
+        return fail(Text(L"the control ").utf8(entry.name) << L" (\"" << caption.c_str() << L"\") could not be created (error "
+                                                           << lastError() << L")");
+    controls_[index] = hwnd;
+    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(entry.font)), FALSE);
+    if (entry.kind == ControlKind::PushButton &&
+        !SetWindowSubclass(hwnd, buttonProc, static_cast<UINT_PTR>(id), reinterpret_cast<DWORD_PTR>(this)))
+        return fail(Text(L"the control ").utf8(entry.name) << L" could not be hooked up to the mouse");
     return true;
 }
 
@@ -422,23 +442,6 @@ void Form::layOut() {
         SetWindowPos(picture, nullptr, px.left, px.top, px.width, px.height, SWP_NOZORDER | SWP_NOACTIVATE);
         setCardPictureArt(picture, art_.bitmap(artScale_, cell.row, cell.element));
     }
-}
-
-void Form::stackInTabOrder() {
-    // IsDialogMessage tabs in z-order, so stack the controls by their tab
-    // place; the group box goes underneath everything it surrounds.
-    std::array<std::size_t, kControlCount> order{};
-    std::size_t count = 0;
-    for (std::size_t i = 0; i < controlTable().size(); ++i)
-        if (controlTable()[i].kind != ControlKind::GroupBox) order[count++] = i;
-    std::sort(order.begin(), order.begin() + static_cast<std::ptrdiff_t>(count),
-              [](std::size_t a, std::size_t b) { return controlTable()[a].tab < controlTable()[b].tab; });
-    HWND after = HWND_TOP;
-    for (std::size_t k = 0; k < count; ++k) {
-        SetWindowPos(controls_[order[k]], after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-        after = controls_[order[k]];
-    }
-    SetWindowPos(control(IDC_FRAME1), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 void Form::apply(const Assignment& assignment) {

@@ -58,10 +58,11 @@ private:
     bool loadIcons();
     bool createFonts();
     bool loadArt();
-    bool createControls();
+    bool createControlsInTabOrder();
+    bool createControl(std::size_t index);
     bool createPictures();
+    bool createGroupBox();
     void layOut();
-    void stackInTabOrder();
     void apply(const Assignment& assignment);
     HFONT fontFor(FontRole role) const;
     HWND control(int id) const { return GetDlgItem(hwnd_, id); }
