@@ -2,7 +2,8 @@
 // and driven as a user would (CreateProcess, SendInput, screen pixels), runs
 // interleaved so that a noisy machine slows both alike. Prints one table.
 //
-//   pellora_bench <Pellora.exe> <floor.exe> <assets folder> [start-up pairs] [clicks]
+//   pellora_bench <Pellora.exe> <floor.exe> <floor with common controls.exe> <assets folder>
+//                 [start-up pairs] [clicks]
 #include "card_images.h"
 #include "input.h"
 #include "report.h"
@@ -237,8 +238,8 @@ private:
 
 class Bench {
 public:
-    Bench(Program pellora, Program floor, const CardImages& art)
-        : pellora_(std::move(pellora)), floor_(std::move(floor)), art_(art),
+    Bench(Program pellora, Program floor, Program floorControls, const CardImages& art)
+        : pellora_(std::move(pellora)), floor_(std::move(floor)), floorControls_(std::move(floorControls)), art_(art),
           background_(fromColorref(GetSysColor(COLOR_BTNFACE))), mark_(fromColorref(GetSysColor(COLOR_BTNTEXT))) {}
 
     // The art of (row, element) inside its frame line, or an empty cell.
@@ -306,24 +307,31 @@ public:
         return true;
     }
 
+    std::vector<double>& startTimes(const Program* p) {
+        return p == &pellora_ ? pelloraStart_ : p == &floor_ ? floorStart_ : floorControlsStart_;
+    }
+    std::vector<double>& memory(const Program* p) {
+        return p == &pellora_ ? pelloraMemory_ : p == &floor_ ? floorMemory_ : floorControlsMemory_;
+    }
+
     std::function<bool(HWND)> paintedTest(const Program& p) const {
         if (&p == &pellora_) return [this](HWND w) { return allCardsPainted(w); };
         return [this](HWND w) { return floorPainted(w); };
     }
 
-    // Start-up time and peak working set, `pairs` times each, A B A B;
-    // a warm-up run records nothing.
+    // Start-up time and peak working set, `pairs` times each, A B C A B C
+    // (C the floor with the common controls); a warm-up run records nothing.
     bool startUp(int pairs, bool record = true) {
         for (int i = 0; i < pairs; ++i)
-            for (const Program* p : {&pellora_, &floor_}) {
+            for (const Program* p : {&pellora_, &floor_, &floorControls_}) {
                 Running run(*p);
                 std::string error;
                 const double ms = run.start(paintedTest(*p), error);
                 if (ms < 0) return fail(error);
                 Sleep(300);  // let the first paint's work finish before reading memory
                 if (!record) continue;
-                (p == &pellora_ ? pelloraStart_ : floorStart_).push_back(ms);
-                (p == &pellora_ ? pelloraMemory_ : floorMemory_).push_back(run.peakWorkingSet());
+                startTimes(p).push_back(ms);
+                memory(p).push_back(run.peakWorkingSet());
                 std::printf("bench: start %-8s %7.0f ms, peak working set %6.0f KB\n", p->name, ms,
                             run.peakWorkingSet() / 1024);
                 std::fflush(stdout);
@@ -431,6 +439,8 @@ public:
         row("start-up, Pellora (median)", format("%.0f ms (n=%zu)", median(pelloraStart_), pelloraStart_.size()), "", "");
         row("start-up, floor (median)", format("%.0f ms (n=%zu)", median(floorStart_), floorStart_.size()), "", "");
         row("start-up ratio", format("%.2f", startRatio), "<= 1.15", format("%.2f %s", startRatio, met(startRatio <= 1.15)));
+        row("  floor with common controls 6", format("%.0f ms (n=%zu)", median(floorControlsStart_), floorControlsStart_.size()),
+            "", format("Pellora/it %.2f", median(pelloraStart_) / median(floorControlsStart_)));
         row("click to paint, median", format("%.1f ms (n=%zu)", clickMedian, pelloraClicks_.size()), "<= 5 ms",
             format("%.2f %s", clickMedian / 5, met(clickMedian <= 5)));
         row("click to paint, p99", format("%.1f ms", clickP99), "<= 16 ms", format("%.2f %s", clickP99 / 16, met(clickP99 <= 16)));
@@ -443,6 +453,8 @@ public:
         row("peak working set, Pellora", format("%.0f KB", median(pelloraMemory_) / 1024), "", "");
         row("peak working set, floor", format("%.0f KB", median(floorMemory_) / 1024), "", "");
         row("peak working set ratio", format("%.2f", memRatio), "<= 1.2", format("%.2f %s", memRatio, met(memRatio <= 1.2)));
+        row("  floor with common controls 6", format("%.0f KB", median(floorControlsMemory_) / 1024), "",
+            format("Pellora/it %.2f", median(pelloraMemory_) / median(floorControlsMemory_)));
         row("idle CPU over 10 s, Pellora (max)", cpuTimesWork ? format("%.1f ms", idle) : "not measurable", "0",
             cpuTimesWork ? met(idle == 0) : "no CPU time could be read");
         row("idle CPU over 10 s, floor (max)", cpuTimesWork ? format("%.1f ms", floorIdle) : "not measurable", "", "");
@@ -460,10 +472,11 @@ private:
         return false;
     }
 
-    Program pellora_, floor_;
+    Program pellora_, floor_, floorControls_;
     const CardImages& art_;
     Rgb background_, mark_;
     std::vector<double> pelloraStart_, floorStart_, pelloraMemory_, floorMemory_;
+    std::vector<double> floorControlsStart_, floorControlsMemory_;
     std::vector<double> pelloraIdle_, floorIdle_, pelloraStartCpu_, floorStartCpu_;
     double pelloraIdleHover_ = NAN;
     std::vector<double> pelloraClicks_, floorClicks_, grabCost_;
@@ -473,20 +486,22 @@ private:
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc < 4 || argc > 6) {
-        std::fprintf(stderr, "usage: pellora_bench <Pellora.exe> <floor.exe> <assets folder> [start-up pairs] [clicks]\n");
+    if (argc < 5 || argc > 7) {
+        std::fprintf(stderr, "usage: pellora_bench <Pellora.exe> <floor.exe> <floor with common controls.exe> "
+                             "<assets folder> [start-up pairs] [clicks]\n");
         return 2;
     }
-    const int pairs = argc > 4 ? _wtoi(argv[4]) : 20;
-    const int clickCount = argc > 5 ? _wtoi(argv[5]) : 500;
+    const int pairs = argc > 5 ? _wtoi(argv[5]) : 20;
+    const int clickCount = argc > 6 ? _wtoi(argv[6]) : 500;
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     CardImages art;
     std::string error;
-    if (!art.load(argv[3], error)) {
+    if (!art.load(argv[4], error)) {
         std::fprintf(stderr, "bench: the card pictures do not decode: %s\n", error.c_str());
         return 1;
     }
-    Bench bench({"Pellora", argv[1], L"PelloraForm"}, {"floor", argv[2], L"PelloraFloor"}, art);
+    Bench bench({"Pellora", argv[1], L"PelloraForm"}, {"floor", argv[2], L"PelloraFloor"},
+                {"floor+cc6", argv[3], L"PelloraFloor"}, art);
     // Wine's first process start pays for loading its own libraries; neither program should.
     const bool ok = bench.startUp(1, false) && bench.startUp(pairs) && bench.clickToPaint(clickCount) && bench.idle(2);
     if (!ok) {

@@ -3,7 +3,13 @@
 // built with the same compiler, flags and runtime. A left click or a right
 // press toggles one dark card-sized rectangle where Pellora's "K" card sits,
 // so that click-to-paint has a floor too.
+//
+// Built twice: bare, and as pellora_floor_controls with Pellora's manifest,
+// loading the common controls 6 as Pellora does before its first window.
 #include <windows.h>
+#ifdef PELLORA_FLOOR_COMMON_CONTROLS
+#include <commctrl.h>
+#endif
 
 #include "layout.h"
 
@@ -50,6 +56,9 @@ LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
+#ifdef PELLORA_FLOOR_COMMON_CONTROLS
+    InitCommonControls();
+#endif
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
     wc.lpfnWndProc = windowProc;
