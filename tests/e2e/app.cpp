@@ -109,3 +109,8 @@ std::wstring PelloraApp::queryFontFace(int controlId) const {
 bool PelloraApp::waitForExit(DWORD timeoutMs) const {
     return WaitForSingleObject(process_.hProcess, timeoutMs) == WAIT_OBJECT_0;
 }
+
+int markerDirection(int count, int shown) {
+    const bool up = count < 4 && (count + 1 != shown || count + 2 <= 4);
+    return up ? 1 : -1;
+}

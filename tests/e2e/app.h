@@ -39,3 +39,10 @@ private:
 
 // Milliseconds since `since` (QueryPerformanceCounter).
 double millisecondsSince(LARGE_INTEGER since);
+
+// The tests know the program has handled their input once a marker press on
+// one row shows in its count. Which way to press that row (+1 play, -1 undo)
+// from its `count` (0..4) so that, in at most two presses the same way, the
+// count lands off `shown`, the count the program showed at the last sync:
+// a count it already showed could be seen before the input is handled.
+int markerDirection(int count, int shown);

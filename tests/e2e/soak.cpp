@@ -133,7 +133,7 @@ public:
         reset_ = centreOf(control(IDC_COMMAND17));
         check_ = centreOf(control(IDC_CHECK1));
         for (const auto& cell : pellora::pictureTable()) {
-            const RECT r = windowRect(control(IDC_PICTURE(cell.row, cell.element)));
+            const RECT r = screenRect(cell.twips);
             pictures_.push_back(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
         }
         // Points of the group box, and of the bare window, that no other control covers.
@@ -285,10 +285,19 @@ private:
     }
 
     // Input is handled in order: once the marker press on "Q" has counted,
-    // everything before it has been handled. A right press moves no focus.
+    // everything before it has been handled. The count it aims at must be one
+    // the program cannot show sooner: not the count it showed at the last
+    // sync (a reset, then one press, can bring "Q" right back there while the
+    // reset is still unhandled), nor one on the way; so the presses all go one
+    // way, one more if the first lands on the old count.
     bool sync() {
-        pressRow(kMarkerRow, model_.played[kMarkerRow] > 0 ? MouseButton::Right : MouseButton::Left);
-        return waitUntil(kSettleTimeoutMs, [&] { return app_.query(kMarkerRow, kQueryRowPlayed) == model_.played[kMarkerRow]; });
+        const bool up = markerDirection(model_.played[kMarkerRow], markerShown_) > 0;
+        do pressRow(kMarkerRow, up ? MouseButton::Left : MouseButton::Right);
+        while (model_.played[kMarkerRow] == markerShown_);
+        const bool seen =
+            waitUntil(kSettleTimeoutMs, [&] { return app_.query(kMarkerRow, kQueryRowPlayed) == model_.played[kMarkerRow]; });
+        if (seen) markerShown_ = model_.played[kMarkerRow];
+        return seen;
     }
 
     std::string stateProblems() const {
@@ -350,6 +359,7 @@ private:
     std::mt19937 random_;
     Rgb background_;
     Model model_;
+    int markerShown_ = 0;  // the marker row's count the program showed at the last sync
     POINT origin_{};
     std::vector<POINT> rankButtons_, pictures_, groupBox_, background_points_;
     POINT reset_{}, check_{};

@@ -9,6 +9,5 @@
 #define IDC_COMMAND17 117
 #define IDC_CHECK1 120
 
-// Pictures: 1000 + 10 * row + element (Image1(0) = 1010 ... Image15 = 1150).
-#define IDC_PICTURE_BASE 1000
-#define IDC_PICTURE(row, element) (IDC_PICTURE_BASE + 10 * (row) + (element))
+// The one window that draws all the card pictures (Image1 ... Image15).
+#define IDC_PICTURES 1000

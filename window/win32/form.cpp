@@ -1,7 +1,7 @@
 #include "form.h"
 
 #include "control_ids.h"
-#include "card_picture.h"
+#include "card_pictures.h"
 #include "dpi.h"
 #include "placement.h"
 #include "resource_ids.h"
@@ -411,17 +411,28 @@ bool Form::createControl(std::size_t index) {
     return true;
 }
 
-bool Form::createPictures() {
+RECT Form::placeCells() {
+    // The window of the pictures spans their cells and no more; each cell
+    // keeps the pixels it would have as a control of the form.
+    RECT area{};
     for (const PictureCell& cell : pictureTable()) {
         const Rect px = toPixels(cell.twips, dpi_);
         const RECT rect{px.left, px.top, px.right(), px.bottom()};
-        HWND picture = createCardPicture(hwnd_, IDC_PICTURE(cell.row, cell.element), rect,
-                                         art_.bitmap(artScale_, cell.row, cell.element), instance_);
-        if (!picture)
-            return fail(Text(L"the picture Image") << cell.row << L"(" << cell.element << L") could not be created (error "
-                                                   << lastError() << L")");
-        pictures_[slot(cell.row, cell.element)] = picture;
+        UnionRect(&area, &area, &rect);
     }
+    for (const PictureCell& cell : pictureTable()) {
+        const Rect px = toPixels(cell.twips, dpi_);
+        CardCell& placed = cells_[slot(cell.row, cell.element)];
+        placed.rect = RECT{px.left - area.left, px.top - area.top, px.right() - area.left, px.bottom() - area.top};
+        placed.art = art_.bitmap(artScale_, cell.row, cell.element);
+    }
+    return area;
+}
+
+bool Form::createPictures() {
+    const RECT area = placeCells();
+    pictures_ = createCardPictures(hwnd_, IDC_PICTURES, area, &cells_, instance_);
+    if (!pictures_) return fail(Text(L"the window of the card pictures could not be created (error ") << lastError() << L")");
     return true;
 }
 
@@ -436,18 +447,19 @@ void Form::layOut() {
         if (font) DeleteObject(font);
         font = nullptr;
     }
-    for (const PictureCell& cell : pictureTable()) {
-        const Rect px = toPixels(cell.twips, dpi_);
-        HWND picture = pictures_[slot(cell.row, cell.element)];
-        SetWindowPos(picture, nullptr, px.left, px.top, px.width, px.height, SWP_NOZORDER | SWP_NOACTIVATE);
-        setCardPictureArt(picture, art_.bitmap(artScale_, cell.row, cell.element));
-    }
+    const RECT area = placeCells();
+    SetWindowPos(pictures_, nullptr, area.left, area.top, area.right - area.left, area.bottom - area.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(pictures_, nullptr, FALSE);
 }
 
 void Form::apply(const Assignment& assignment) {
     if (assignment.element < 0 || assignment.element >= picturesInRow(assignment.row)) return;
-    HWND picture = pictures_[slot(assignment.row, assignment.element)];
-    ShowWindow(picture, assignment.state == Visibility::Visible ? SW_SHOWNA : SW_HIDE);
+    CardCell& cell = cells_[slot(assignment.row, assignment.element)];
+    const bool visible = assignment.state == Visibility::Visible;
+    if (cell.visible == visible) return;
+    cell.visible = visible;
+    repaintCardCell(pictures_, cell);
 }
 
 bool Form::fail(const Text& what) {

@@ -7,6 +7,7 @@
 #include <array>
 
 #include "card_art.h"
+#include "card_pictures.h"
 #include "layout.h"
 #include "tally.h"
 #include "text.h"
@@ -60,6 +61,7 @@ private:
     bool loadArt();
     bool createControlsInTabOrder();
     bool createControl(std::size_t index);
+    RECT placeCells();
     bool createPictures();
     bool createGroupBox();
     void layOut();
@@ -85,7 +87,8 @@ private:
     HICON bigIcon_ = nullptr;
     HICON smallIcon_ = nullptr;
     std::array<HWND, kControlCount> controls_{};  // in controlTable() order
-    std::array<HWND, 15 * 4> pictures_{};         // by (row - 1) * 4 + element
+    CardCells cells_{};          // the pictures: where, which art, shown or not
+    HWND pictures_ = nullptr;    // the window that draws them
     HWND lastFocus_ = nullptr;
     Text error_;
 };
