@@ -6,6 +6,7 @@
 // the pictures and a short play/undo/reset run. A reference picture is held
 // against the client area at start, pixel for pixel.
 #include "app.h"
+#include "model.h"
 #include "card_images.h"
 #include "input.h"
 #include "pe_file.h"
@@ -122,13 +123,7 @@ int systemMetricAt(int index, int dpi) {
 }
 
 // The tally as a user expects it, written down independently of the program.
-struct Model {
-    std::array<int, 16> played{};
-    void play(int row) { played[row] = std::min(played[row] + 1, pellora::picturesInRow(row)); }
-    void undo(int row) { played[row] = std::max(played[row] - 1, 0); }
-    void reset() { played.fill(0); }
-    bool visible(int row, int element) const { return element >= played[row]; }
-};
+using Model = TallyModel;
 
 // The running program plus what it should show.
 class Tester {

@@ -5,6 +5,7 @@
 //
 //   pellora_soak <Pellora.exe> <assets folder> [seed] [events]
 #include "app.h"
+#include "model.h"
 #include "card_images.h"
 #include "input.h"
 #include "report.h"
@@ -72,13 +73,9 @@ RECT windowRect(HWND hwnd) {
 bool inside(const RECT& r, POINT p) { return p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom; }
 
 // What the user should see: cards played per row, and the 置顶 tick.
-struct Model {
-    std::array<int, 16> played{};
+// The cards, and the 置顶 box, which a reset leaves as it is.
+struct Model : TallyModel {
     bool onTop = false;
-    void play(int row) { played[row] = std::min(played[row] + 1, pellora::picturesInRow(row)); }
-    void undo(int row) { played[row] = std::max(played[row] - 1, 0); }
-    void reset() { played.fill(0); }
-    bool visible(int row, int element) const { return element >= played[row]; }
 };
 
 // GDI objects alive in the program: Windows counts them for anyone
