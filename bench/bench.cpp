@@ -4,6 +4,7 @@
 //
 //   pellora_bench <Pellora.exe> <floor.exe> <floor with common controls.exe> <assets folder>
 //                 [start-up pairs] [clicks]
+#include "app.h"
 #include "card_images.h"
 #include "input.h"
 #include "report.h"
@@ -75,23 +76,6 @@ RECT cellRect(int row, int element) {
 RECT offset(RECT r, POINT by) {
     OffsetRect(&r, by.x, by.y);
     return r;
-}
-
-struct WindowSearch {
-    DWORD pid;
-    const wchar_t* windowClass;
-    HWND found;
-};
-
-BOOL CALLBACK findTopWindow(HWND hwnd, LPARAM lParam) {
-    auto* s = reinterpret_cast<WindowSearch*>(lParam);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
-    wchar_t name[64] = {};
-    GetClassNameW(hwnd, name, 64);
-    if (pid != s->pid || lstrcmpW(name, s->windowClass) != 0 || !IsWindowVisible(hwnd)) return TRUE;
-    s->found = hwnd;
-    return FALSE;
 }
 
 struct Program {
@@ -225,11 +209,7 @@ private:
         return ticks * 10;  // USER_HZ is 100 on Linux
     }
 
-    HWND findWindow() const {
-        WindowSearch search{process_.dwProcessId, program_.windowClass, nullptr};
-        EnumWindows(findTopWindow, reinterpret_cast<LPARAM>(&search));
-        return search.found;
-    }
+    HWND findWindow() const { return findTopWindow(process_.dwProcessId, program_.windowClass); }
 
     const Program& program_;
     PROCESS_INFORMATION process_{};

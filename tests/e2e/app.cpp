@@ -7,16 +7,17 @@ namespace {
 
 struct WindowSearch {
     DWORD processId;
+    const wchar_t* windowClass;
     HWND found;
 };
 
-BOOL CALLBACK findForm(HWND hwnd, LPARAM lParam) {
+BOOL CALLBACK findWindowOf(HWND hwnd, LPARAM lParam) {
     auto* search = reinterpret_cast<WindowSearch*>(lParam);
     DWORD pid = 0;
     GetWindowThreadProcessId(hwnd, &pid);
     wchar_t className[64] = {};
     GetClassNameW(hwnd, className, 64);
-    if (pid == search->processId && lstrcmpW(className, L"PelloraForm") == 0 && IsWindowVisible(hwnd)) {
+    if (pid == search->processId && lstrcmpW(className, search->windowClass) == 0 && IsWindowVisible(hwnd)) {
         search->found = hwnd;
         return FALSE;
     }
@@ -38,6 +39,27 @@ BOOL CALLBACK findChild(HWND hwnd, LPARAM lParam) {
 }
 
 }  // namespace
+
+HWND findTopWindow(DWORD pid, const wchar_t* windowClass) {
+    WindowSearch search{pid, windowClass, nullptr};
+    EnumWindows(findWindowOf, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+bool waitUntil(DWORD timeoutMs, const std::function<bool()>& done) {
+    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
+    for (;;) {
+        if (done()) return true;
+        if (GetTickCount64() >= deadline) return false;
+        Sleep(10);
+    }
+}
+
+RECT windowRect(HWND hwnd) {
+    RECT r{};
+    GetWindowRect(hwnd, &r);
+    return r;
+}
 
 double millisecondsSince(LARGE_INTEGER since) {
     LARGE_INTEGER now, frequency;
@@ -67,10 +89,8 @@ bool PelloraApp::start(const std::wstring& exe, DWORD timeoutMs, std::string& er
     }
     const ULONGLONG deadline = GetTickCount64() + timeoutMs;
     while (GetTickCount64() < deadline) {
-        WindowSearch search{process_.dwProcessId, nullptr};
-        EnumWindows(findForm, reinterpret_cast<LPARAM>(&search));
-        if (search.found) {
-            form_ = search.found;
+        if (HWND found = findTopWindow(process_.dwProcessId, L"PelloraForm")) {
+            form_ = found;
             guiThread_ = GetWindowThreadProcessId(form_, nullptr);
             return true;
         }

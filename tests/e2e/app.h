@@ -3,7 +3,17 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
+
+// The visible top-level window of class `windowClass` that process `pid` owns; null if none.
+HWND findTopWindow(DWORD pid, const wchar_t* windowClass);
+
+// Polls `done` every 10 ms until it holds (true) or `timeoutMs` has passed (false).
+bool waitUntil(DWORD timeoutMs, const std::function<bool()>& done);
+
+// GetWindowRect, as a value.
+RECT windowRect(HWND hwnd);
 
 class PelloraApp {
 public:

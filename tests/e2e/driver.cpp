@@ -14,6 +14,7 @@
 #include "screen.h"
 
 #include "control_ids.h"
+#include "dpi.h"  // WM_DPICHANGED and WM_GETDPISCALEDSIZE where the headers lack them
 #include "resource_ids.h"
 #include "layout.h"
 #include "pictures.h"
@@ -59,20 +60,6 @@ const ControlSpec& controlById(int id) {
 
 std::string cellName(int row, int element) { return format("Image%d(%d)", row, element); }
 
-bool waitUntil(DWORD timeoutMs, const std::function<bool()>& done) {
-    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-    for (;;) {
-        if (done()) return true;
-        if (GetTickCount64() >= deadline) return false;
-        Sleep(20);
-    }
-}
-
-RECT windowRect(HWND hwnd) {
-    RECT r{};
-    GetWindowRect(hwnd, &r);
-    return r;
-}
 
 bool sameRect(const RECT& a, const RECT& b) {
     return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
@@ -82,12 +69,6 @@ std::string describe(const RECT& r) {
     return format("(%ld,%ld %ldx%ld)", r.left, r.top, r.right - r.left, r.bottom - r.top);
 }
 
-#ifndef WM_DPICHANGED
-#define WM_DPICHANGED 0x02E0
-#endif
-#ifndef WM_GETDPISCALEDSIZE
-#define WM_GETDPISCALEDSIZE 0x02E4
-#endif
 
 template <typename Fn>
 Fn user32Function(const char* name) {

@@ -55,20 +55,6 @@ void key(WORD vk, std::initializer_list<WORD> modifiers = {}) {
     pressKey(vk, modifiers);
 }
 
-bool waitUntil(DWORD timeoutMs, const std::function<bool()>& done) {
-    const ULONGLONG deadline = GetTickCount64() + timeoutMs;
-    for (;;) {
-        if (done()) return true;
-        if (GetTickCount64() >= deadline) return false;
-        Sleep(10);
-    }
-}
-
-RECT windowRect(HWND hwnd) {
-    RECT r{};
-    GetWindowRect(hwnd, &r);
-    return r;
-}
 
 bool inside(const RECT& r, POINT p) { return p.x >= r.left && p.x < r.right && p.y >= r.top && p.y < r.bottom; }
 
