@@ -17,11 +17,13 @@ constexpr char kInvokerManifest[] =
 // A small 32-bit image made to order: a code section and a data section that
 // holds the imports, the relocations and the manifest.
 struct ImageParts {
-    std::uint16_t dllCharacteristics = 0x0140;  // DYNAMICBASE | NXCOMPAT
+    std::uint16_t dllCharacteristics = 0x0540;  // DYNAMICBASE | NXCOMPAT | NO_SEH
     bool relocsStripped = false;
     std::uint32_t relocBytes = 8;
     std::uint32_t codeFlags = 0x60000020;  // code, execute, read
-    std::vector<std::string> imports = {"KERNEL32.dll", "USER32.dll"};
+    std::vector<std::string> imports = {"ADVAPI32.dll", "KERNEL32.dll", "USER32.dll"};
+    std::vector<std::string> firstDllFunctions = {"CryptAcquireContextA", "CryptGenRandom"};
+    std::string stackCheckReport = "*** stack smashing detected ***: ";
     std::vector<std::string> delayImports;
     std::string manifest = kInvokerManifest;
 };
@@ -82,6 +84,16 @@ std::vector<std::uint8_t> makeImage(const ImageParts& parts) {
         directory(index, kDataRva + table, static_cast<std::uint32_t>((dlls.size() + 1) * entry));
     };
     imports(parts.imports, 0x000, 20, 12, 0x200, 1);
+    // The first DLL's lookup table at +0x400, its hint/name entries from +0x480.
+    if (!parts.imports.empty() && !parts.firstDllFunctions.empty()) {
+        w.u32(kDataRaw + 0, kDataRva + 0x400);
+        for (std::size_t i = 0; i < parts.firstDllFunctions.size(); ++i) {
+            const std::uint32_t entry = 0x480 + 32 * static_cast<std::uint32_t>(i);
+            w.u32(kDataRaw + 0x400 + 4 * i, kDataRva + entry);
+            w.text(kDataRaw + entry + 2, parts.firstDllFunctions[i]);
+        }
+    }
+    w.text(kDataRaw + 0xC00, parts.stackCheckReport);
     imports(parts.delayImports, 0x600, 32, 4, 0x700, 13);
     if (parts.relocBytes) directory(5, kDataRva + 0x100, parts.relocBytes);
 
@@ -114,9 +126,10 @@ HardeningCheck find(const std::vector<HardeningCheck>& checks, const std::string
 
 TEST(Hardening, SoundImagePassesEveryCheck) {
     const auto checks = checkHardening(makeImage({}));
-    ASSERT_EQ(checks.size(), 5u);
+    ASSERT_EQ(checks.size(), 7u);
     for (const HardeningCheck& c : checks) EXPECT_TRUE(c.passed) << c.name << ": " << c.detail;
-    EXPECT_EQ(find(checks, "imports").detail, "KERNEL32.dll USER32.dll");
+    EXPECT_EQ(find(checks, "imports").detail, "ADVAPI32.dll KERNEL32.dll USER32.dll");
+    EXPECT_EQ(find(checks, "stack protection").detail, "canary seeded by CryptGenRandom");
 }
 
 TEST(Hardening, MissingFlagsAndStrippedRelocationsFail) {
@@ -132,10 +145,34 @@ TEST(Hardening, MissingFlagsAndStrippedRelocationsFail) {
     EXPECT_FALSE(find(checkHardening(makeImage(noRelocs)), "DYNAMICBASE").passed);
 
     ImageParts noNx;
-    noNx.dllCharacteristics = 0x0040;
+    noNx.dllCharacteristics = 0x0440;
     const auto checks = checkHardening(makeImage(noNx));
     EXPECT_FALSE(find(checks, "NXCOMPAT").passed);
     EXPECT_TRUE(find(checks, "DYNAMICBASE").passed);
+
+    ImageParts withSeh;
+    withSeh.dllCharacteristics = 0x0140;
+    const auto sehChecks = checkHardening(makeImage(withSeh));
+    EXPECT_FALSE(find(sehChecks, "NO_SEH").passed);
+    EXPECT_TRUE(find(sehChecks, "NXCOMPAT").passed);
+}
+
+TEST(Hardening, StackProtectionNeedsTheCheckAndASeededCanary) {
+    ImageParts unprotected;
+    unprotected.stackCheckReport.clear();
+    EXPECT_FALSE(find(checkHardening(makeImage(unprotected)), "stack protection").passed);
+
+    // The check linked in, but nothing random seeds the canary.
+    ImageParts unseeded;
+    unseeded.firstDllFunctions = {"CryptAcquireContextA"};
+    const HardeningCheck c = find(checkHardening(makeImage(unseeded)), "stack protection");
+    EXPECT_FALSE(c.passed);
+    EXPECT_NE(c.detail.find("random"), std::string::npos) << c.detail;
+
+    // Seeded by the name an import has, wherever in the list it stands.
+    ImageParts other;
+    other.firstDllFunctions = {"SystemFunction036", "RegCloseKey"};
+    EXPECT_TRUE(find(checkHardening(makeImage(other)), "stack protection").passed);
 }
 
 TEST(Hardening, WritableCodeSectionFailsAndIsNamed) {

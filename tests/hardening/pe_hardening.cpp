@@ -15,6 +15,7 @@ constexpr std::uint16_t kPe32Magic = 0x10b;
 constexpr std::uint16_t kPe32PlusMagic = 0x20b;
 constexpr std::uint16_t kDynamicBase = 0x0040;      // DllCharacteristics
 constexpr std::uint16_t kNxCompat = 0x0100;
+constexpr std::uint16_t kNoSeh = 0x0400;
 constexpr std::uint32_t kMemExecute = 0x20000000;   // section Characteristics
 constexpr std::uint32_t kMemWrite = 0x80000000;
 constexpr int kImportDirectory = 1;
@@ -134,9 +135,11 @@ std::string lower(std::string text) {
 }
 
 // Names of the imported DLLs: ordinary descriptors are 20 bytes with the name
-// RVA at +12; delay-load descriptors 32 bytes with it at +4.
-bool readImportNames(const Image& image, int directory, std::size_t entrySize, std::size_t nameField,
-                     std::vector<std::string>& names, std::string& error) {
+// RVA at +12; delay-load descriptors 32 bytes with it at +4. For ordinary
+// imports of a PE32 image the functions imported by name are read too, from
+// the lookup table at +0 (4-byte entries; the top bit marks an ordinal).
+bool readImports(const Image& image, int directory, std::size_t entrySize, std::size_t nameField,
+                 std::vector<std::string>& dlls, std::vector<std::string>* functions, std::string& error) {
     const DataDirectory dir = image.directories[static_cast<std::size_t>(directory)];
     if (dir.rva == 0) return true;
     const auto start = image.offsetOf(dir.rva);
@@ -149,7 +152,8 @@ bool readImportNames(const Image& image, int directory, std::size_t entrySize, s
             error = "an import directory has no terminating entry";
             return false;
         }
-        const auto nameRva = image.u32(*start + i * entrySize + nameField);
+        const std::size_t entry = *start + i * entrySize;
+        const auto nameRva = image.u32(entry + nameField);
         if (!nameRva) {
             error = "an import directory runs past the end of the file";
             return false;
@@ -160,7 +164,15 @@ bool readImportNames(const Image& image, int directory, std::size_t entrySize, s
             error = "an imported DLL's name cannot be read";
             return false;
         }
-        names.push_back(*name);
+        dlls.push_back(*name);
+        const auto lookup = functions ? image.u32(entry) : std::nullopt;
+        const auto table = lookup && *lookup ? image.offsetOf(*lookup) : std::nullopt;
+        for (std::size_t k = 0; table && k < 10000; ++k) {
+            const auto thunk = image.u32(*table + 4 * k);
+            if (!thunk || *thunk == 0) break;
+            if (*thunk & 0x80000000u) continue;
+            if (const auto function = image.stringAt(*thunk + 2)) functions->push_back(*function);
+        }
     }
 }
 
@@ -222,6 +234,24 @@ HardeningCheck checkManifest(const Image& image) {
     return check;
 }
 
+// -fstack-protector's runtime shows in the file twice: the report it prints
+// when a canary was overwritten, and the random source that seeds the canary
+// when the program starts.
+HardeningCheck checkStackProtection(const std::vector<std::uint8_t>& bytes, const std::vector<std::string>& functions) {
+    HardeningCheck check{"stack protection: canaries seeded from a random source", false, {}};
+    static const char kReport[] = "stack smashing detected";
+    const bool reports = std::search(bytes.begin(), bytes.end(), kReport, kReport + sizeof(kReport) - 1) != bytes.end();
+    static const char* const kRandomSources[] = {"CryptGenRandom", "SystemFunction036", "BCryptGenRandom", "RtlGenRandom"};
+    std::string seed;
+    for (const std::string& f : functions)
+        if (std::any_of(std::begin(kRandomSources), std::end(kRandomSources), [&](const char* r) { return f == r; })) seed = f;
+    check.passed = reports && !seed.empty();
+    if (!reports) check.detail = "no stack-check failure report in the file: built without -fstack-protector?";
+    else if (seed.empty()) check.detail = "the stack check is there but imports no random source to seed its canary";
+    else check.detail = "canary seeded by " + seed;
+    return check;
+}
+
 }  // namespace
 
 bool isWindowsDll(const std::string& dll) {
@@ -249,6 +279,8 @@ std::vector<HardeningCheck> checkHardening(const std::vector<std::uint8_t>& byte
                                                  : "flag set but the relocations are stripped, so the loader cannot move it"});
     const bool nx = image.dllCharacteristics & kNxCompat;
     checks.push_back({"NXCOMPAT set", nx, nx ? "" : "the NXCOMPAT flag is clear"});
+    const bool noSeh = image.dllCharacteristics & kNoSeh;
+    checks.push_back({"NO_SEH set (no exception handlers to hijack)", noSeh, noSeh ? "" : "the NO_SEH flag is clear"});
 
     std::string writableCode;
     for (const Section& s : image.sections)
@@ -257,10 +289,10 @@ std::vector<HardeningCheck> checkHardening(const std::vector<std::uint8_t>& byte
                       writableCode.empty() ? std::to_string(image.sections.size()) + " sections"
                                            : "writable and executable: " + writableCode});
 
-    std::vector<std::string> dlls;
+    std::vector<std::string> dlls, functions;
     std::string error;
-    const bool read = readImportNames(image, kImportDirectory, 20, 12, dlls, error) &&
-                      readImportNames(image, kDelayImportDirectory, 32, 4, dlls, error);
+    const bool read = readImports(image, kImportDirectory, 20, 12, dlls, &functions, error) &&
+                      readImports(image, kDelayImportDirectory, 32, 4, dlls, nullptr, error);
     std::string all, foreign;
     for (const std::string& dll : dlls) {
         all += (all.empty() ? "" : " ") + dll;
@@ -269,6 +301,7 @@ std::vector<HardeningCheck> checkHardening(const std::vector<std::uint8_t>& byte
     checks.push_back({"imports only Windows' own DLLs", read && !dlls.empty() && foreign.empty(),
                       !read ? error : dlls.empty() ? "no imports found" : foreign.empty() ? all : "not Windows': " + foreign});
 
+    checks.push_back(checkStackProtection(bytes, functions));
     checks.push_back(checkManifest(image));
     return checks;
 }

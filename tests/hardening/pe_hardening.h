@@ -1,7 +1,7 @@
 // Reads a built Windows program and says whether it carries the protections
 // Windows offers: address-space randomisation, no-execute data, no writable
-// code, imports from Windows' own DLLs only, and a manifest that runs it
-// as the invoking user.
+// code, no exception handlers (NO_SEH), stack canaries, imports from Windows'
+// own DLLs only, and a manifest that runs it as the invoking user.
 #pragma once
 
 #include <cstdint>
