@@ -3,7 +3,9 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <string>
 
 // The visible top-level window of class `windowClass` that process `pid` owns; null if none.
@@ -14,6 +16,16 @@ bool waitUntil(DWORD timeoutMs, const std::function<bool()>& done);
 
 // GetWindowRect, as a value.
 RECT windowRect(HWND hwnd);
+
+// An argument of a function called inside Pellora (PelloraApp::callInside):
+// a plain 32-bit value, or the address inside Pellora of the scratch block at
+// `offset`.
+struct InsideArg {
+    std::uint32_t value;
+    bool inBlock;
+};
+inline InsideArg plain(std::uintptr_t value) { return {static_cast<std::uint32_t>(value), false}; }
+inline InsideArg inBlock(std::uint32_t offset) { return {offset, true}; }
 
 class PelloraApp {
 public:
@@ -32,9 +44,18 @@ public:
     // A child of the form (at any depth) by control id; nullptr if none.
     HWND control(int id) const;
 
-    // The test query of test_query.h; -1 if the window does not answer.
-    long query(WPARAM argument, LPARAM what) const;
-    std::wstring queryFontFace(int controlId) const;
+    // Calls `function` of `dll` (a system DLL, loaded at the same address in
+    // every process) on a thread inside Pellora, for what Windows and Wine will
+    // not tell or carry across processes: a window's font and icons, a message
+    // whose lParam points at data. The scratch block starts as the `size`
+    // bytes at `block` and is copied back there afterwards. Returns what the
+    // function returned; `problem` says what went wrong, empty if nothing did.
+    std::uint32_t callInside(const char* dll, const char* function, std::initializer_list<InsideArg> args,
+                             void* block, std::size_t size, std::string& problem) const;
+    // The font the control with `controlId` draws with, read inside Pellora.
+    bool fontOf(int controlId, LOGFONTW& font, std::string& problem) const;
+    // Width in pixels of the window's ICON_BIG or ICON_SMALL; 0 if it has none.
+    int iconWidth(WPARAM which, std::string& problem) const;
 
     // True once the process has ended, waiting at most timeoutMs.
     bool waitForExit(DWORD timeoutMs) const;
@@ -43,9 +64,12 @@ private:
     PROCESS_INFORMATION process_{};
     HWND form_ = nullptr;
     DWORD guiThread_ = 0;
-    UINT queryMessage_ = 0;
     LARGE_INTEGER startedAt_{};
 };
+
+// How many cards of `row` the window shows played: the row's cells that show
+// only the window's background. -1 if the screen cannot be read.
+int shownPlayed(HWND form, int row, int dpi);
 
 // Milliseconds since `since` (QueryPerformanceCounter).
 double millisecondsSince(LARGE_INTEGER since);

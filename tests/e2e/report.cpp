@@ -13,13 +13,19 @@ bool Report::check(bool ok, const std::string& name, const std::string& detail) 
     return ok;
 }
 
+void Report::skip(const std::string& name, const std::string& why) {
+    ++skipped_;
+    std::printf("SKIP %s: %s\n", name.c_str(), why.c_str());
+    std::fflush(stdout);
+}
+
 void Report::note(const std::string& text) {
     std::printf("     %s\n", text.c_str());
     std::fflush(stdout);
 }
 
 void Report::summary() const {
-    std::printf("e2e: %d passed, %d failed\n", passed_, failed_);
+    std::printf("e2e: %d passed, %d failed, %d skipped\n", passed_, failed_, skipped_);
     std::fflush(stdout);
 }
 

@@ -7,14 +7,19 @@ class Report {
 public:
     // Prints "PASS name: detail" or "FAIL name: detail"; returns ok.
     bool check(bool ok, const std::string& name, const std::string& detail = {});
+    // Prints "SKIP name: why" for a check that cannot be made here; it counts
+    // neither as passed nor as failed.
+    void skip(const std::string& name, const std::string& why);
     void note(const std::string& text);
     int failed() const { return failed_; }
-    // "e2e: N passed, N failed"
+    int skipped() const { return skipped_; }
+    // "e2e: N passed, N failed, N skipped"
     void summary() const;
 
 private:
     int passed_ = 0;
     int failed_ = 0;
+    int skipped_ = 0;
 };
 
 // printf into a std::string.

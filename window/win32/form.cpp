@@ -5,11 +5,10 @@
 #include "dpi.h"
 #include "placement.h"
 #include "resource_ids.h"
-#include "test_query.h"
 #include "text.h"
 
 #include <commctrl.h>
-#include <winternl.h>
+#include <strsafe.h>
 
 #include <algorithm>
 #include <cstring>
@@ -19,9 +18,6 @@ namespace pellora {
 namespace {
 
 constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-
-// Registered as the program starts.
-const UINT testQueryMessage = RegisterWindowMessageW(PELLORA_TEST_QUERY_MESSAGE);
 
 std::size_t slot(int row, int element) { return static_cast<std::size_t>((row - 1) * 4 + element); }
 
@@ -46,37 +42,6 @@ DWORD controlStyle(ControlKind kind) {
 }
 
 unsigned long lastError() { return GetLastError(); }
-
-int iconWidth(HICON icon) {
-    ICONINFO info;
-    if (!icon || !GetIconInfo(icon, &info)) return 0;
-    BITMAP bitmap{};
-    GetObjectW(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof(bitmap), &bitmap);
-    if (info.hbmColor) DeleteObject(info.hbmColor);
-    if (info.hbmMask) DeleteObject(info.hbmMask);
-    return bitmap.bmWidth;
-}
-
-
-// For the soak test's leak check. Wine answers GetGuiResources with 0, so
-// there count the live entries of the process's GDI handle table, whose
-// address the 32-bit PEB holds at 0x94 (Wine's entries: 24 bytes, type at 14).
-long gdiObjectCount() {
-    if (const DWORD n = GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS)) return static_cast<long>(n);
-    using QueryProcess = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
-    const auto query = reinterpret_cast<QueryProcess>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQueryInformationProcess")));
-    PROCESS_BASIC_INFORMATION basic{};
-    if (sizeof(void*) != 4 || !query ||
-        query(GetCurrentProcess(), ProcessBasicInformation, &basic, sizeof(basic), nullptr) != 0 || !basic.PebBaseAddress)
-        return 0;
-    const BYTE* table = *reinterpret_cast<const BYTE* const*>(reinterpret_cast<const BYTE*>(basic.PebBaseAddress) + 0x94);
-    if (!table) return 0;
-    long live = 0;
-    for (std::size_t i = 0; i < 0x10000; ++i)
-        if (table[i * 24 + 14] != 0) ++live;
-    return live;
-}
 
 }  // namespace
 
@@ -162,8 +127,6 @@ LRESULT CALLBACK Form::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
 }
 
 LRESULT Form::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == testQueryMessage && testQueryMessage != 0) return OnTestQuery(wParam, lParam);
-
     switch (message) {
         case WM_CREATE: return OnCreate() ? 0 : -1;
         case WM_ACTIVATE: OnActivate(LOWORD(wParam) != WA_INACTIVE); return 0;
@@ -314,28 +277,6 @@ void Form::OnButtonFocus(HWND button, bool focused) {
     SendMessageW(button, BM_SETSTYLE, focused ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
 }
 
-LRESULT Form::OnTestQuery(WPARAM wParam, LPARAM lParam) {
-    const int argument = static_cast<int>(wParam);
-    LOGFONTW font{};
-    auto readFont = [&] {
-        HWND target = control(argument);
-        auto hfont = target ? reinterpret_cast<HFONT>(SendMessageW(target, WM_GETFONT, 0, 0)) : nullptr;
-        return hfont && GetObjectW(hfont, sizeof(font), &font) != 0;
-    };
-    switch (lParam) {
-        case kQueryFontHeight: return readFont() ? font.lfHeight : 0;
-        case kQueryFontWeight: return readFont() ? font.lfWeight : 0;
-        case kQueryFontFaceAtom: return readFont() ? GlobalAddAtomW(font.lfFaceName) : 0;
-        case kQueryRowPlayed: return isValidRow(argument) ? tally_.played(argument) : -1;
-        case kQueryBigIconSize: return iconWidth(reinterpret_cast<HICON>(SendMessageW(hwnd_, WM_GETICON, ICON_BIG, 0)));
-        case kQuerySmallIconSize: return iconWidth(reinterpret_cast<HICON>(SendMessageW(hwnd_, WM_GETICON, ICON_SMALL, 0)));
-        case kQueryDpi: return dpi_;
-        case kQueryArtScale: return artScale_;
-        case kQueryGdiObjects: return gdiObjectCount();
-    }
-    return 0;
-}
-
 bool Form::createFonts() {
     NONCLIENTMETRICSW metrics;
     if (!nonClientMetricsForDpi(metrics, dpi_))
@@ -348,7 +289,7 @@ bool Form::createFonts() {
         font.lfWeight = entry.weight;
         font.lfCharSet = DEFAULT_CHARSET;
         const Text face = Text().utf8(entry.face);
-        lstrcpynW(font.lfFaceName, face.c_str(), LF_FACESIZE);
+        StringCchCopyW(font.lfFaceName, LF_FACESIZE, face.c_str());
         return CreateFontIndirectW(&font);
     };
     HFONT fonts[] = {CreateFontIndirectW(&metrics.lfMessageFont), makeFont(FontRole::Rank), makeFont(FontRole::Joker)};

@@ -47,7 +47,6 @@ private:
     void OnActivate(bool active);
     void OnCommand(int id, int notifyCode);
     void OnDestroy();
-    LRESULT OnTestQuery(WPARAM wParam, LPARAM lParam);
     void OnRankButtonClick(int row);
     void OnRankButtonRightPress(int row);
     void OnResetClick();
