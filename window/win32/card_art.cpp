@@ -1,9 +1,9 @@
 #include "card_art.h"
 
+#include "card_png.h"
 #include "pictures.h"
 #include "resource_ids.h"
 #include "tally.h"
-#include "png_reader.h"
 
 #include <cstdint>
 
@@ -19,8 +19,6 @@ int scaleIndex(int scale) {
     return -1;
 }
 
-// PNG bytes -> BGRA pixels of a `want`-sized picture, flattened onto white
-// (the card's own background) so any transparency still looks right.
 // "K of spades", "the big joker": which card, for messages.
 Text& nameCard(Text& text, int row, int element) {
     if (row == kBigJokerRow) return text << L"the big joker";
@@ -29,16 +27,17 @@ Text& nameCard(Text& text, int row, int element) {
            << L"s";
 }
 
+// PNG bytes -> BGRA pixels of a `want`-sized picture, flattened onto white
+// (the card's own background) so any transparency still looks right.
 HBITMAP decode(const void* data, DWORD size, PictureSize want, Text& why) {
-    PngImage image;
-    const PngProblem problem = readPng(static_cast<const std::uint8_t*>(data), size, image);
-    if (!problem.empty()) {
+    const PngPixels image(data, size);
+    if (!image.ok()) {
         why << L"it does not decode: ";
-        why.utf8(problem.text());
+        why.utf8(image.failure());
         return nullptr;
     }
-    if (image.width != want.width || image.height != want.height) {
-        why << L"it is " << image.width << L" x " << image.height << L" pixels, not " << want.width << L" x "
+    if (image.width() != want.width || image.height() != want.height) {
+        why << L"it is " << image.width() << L" x " << image.height() << L" pixels, not " << want.width << L" x "
             << want.height;
         return nullptr;
     }
@@ -57,7 +56,7 @@ HBITMAP decode(const void* data, DWORD size, PictureSize want, Text& why) {
         return nullptr;
     }
     auto* pixel = static_cast<BYTE*>(bits);
-    const std::uint8_t* from = image.rgba.data();
+    const std::uint8_t* from = image.rgba();
     for (int i = 0; i < want.width * want.height; ++i, pixel += 4, from += 4) {
         const unsigned alpha = from[3], clear = 255 - alpha;
         // Over white: c * a + 255 * (1 - a), rounded.
