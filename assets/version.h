@@ -10,3 +10,6 @@
 #define PELLORA_PRODUCT_NAME "Pellora"
 #define PELLORA_INTERNAL_NAME "Pellora"
 #define PELLORA_FILE_NAME "Pellora.exe"
+#define PELLORA_FILE_DESCRIPTION "Pellora"
+#define PELLORA_COMPANY_NAME "The Pellora developers"
+#define PELLORA_COPYRIGHT "Copyright (c) 2026 The Pellora developers. MIT licence."
