@@ -1,9 +1,8 @@
 // The one window that shows all 54 card pictures, each in its cell: the art
 // unscaled and centred, a one-pixel dark frame line around it; a hidden
 // picture leaves its whole cell empty. The pictures are drawn by this window,
-// as a form draws its lightweight image controls, instead of being 54 windows
-// of their own: Windows then has one window to make and paint, not 54, which
-// took about a third off the start-up time under Wine.
+// as a form draws its lightweight image controls, rather than being windows
+// of their own: one window to make and paint at start-up, not 54.
 #pragma once
 
 #include <windows.h>
