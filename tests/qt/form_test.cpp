@@ -360,10 +360,14 @@ void FormTest::closingEndsTheProgram() {
     QTest::mouseClick(button(*form_, "Command1"), Qt::LeftButton);
     bool timedOut = false;
     QTimer::singleShot(0, form_.get(), [this] { form_->close(); });
-    QTimer::singleShot(5000, qApp, [&timedOut] {
+    // Owned here, so it can never fire into this function's dead frame.
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    connect(&watchdog, &QTimer::timeout, [&timedOut] {
         timedOut = true;
         QApplication::exit(1);
     });
+    watchdog.start(5000);
     QCOMPARE(QApplication::exec(), 0);
     QVERIFY(!timedOut);
     QVERIFY(!form_->isVisible());
