@@ -42,9 +42,12 @@ QImage screenshot(Form& form) {
     return image;
 }
 
+// The device pixels a logical rectangle covers at a fractional scale: its
+// edges rounded, as the window system clips a widget.
 QRect toDevice(const QRect& logical, qreal ratio) {
-    return {qRound(logical.x() * ratio), qRound(logical.y() * ratio), qRound(logical.width() * ratio),
-            qRound(logical.height() * ratio)};
+    return {QPoint(qRound(logical.left() * ratio), qRound(logical.top() * ratio)),
+            QPoint(qRound((logical.left() + logical.width()) * ratio) - 1,
+                   qRound((logical.top() + logical.height()) * ratio) - 1)};
 }
 
 // Two presses as quickly as the window system reports them: press, release,
@@ -189,13 +192,23 @@ void FormTest::picturesShowTheirArtInADarkFrame() {
         QImage art(cardPictureResource(cell.row, cell.element, scale));
         QVERIFY(!art.isNull());
         art = art.convertToFormat(QImage::Format_RGB32);
-        const QImage shown = window.copy(toDevice({picture->mapTo(form_.get(), QPoint(0, 0)), picture->size()}, ratio));
+        const QRect device = toDevice({picture->mapTo(form_.get(), QPoint(0, 0)), picture->size()}, ratio);
+        const QImage shown = window.copy(device);
+        const char* name = qPrintable(picture->objectName());
         const QRgb frameColour = shown.pixel(0, 0);
-        QVERIFY2(qGray(frameColour) < 100, qPrintable(picture->objectName()));
-        for (int x = 0; x < shown.width(); ++x)
-            QVERIFY(shown.pixel(x, 0) == frameColour && shown.pixel(x, shown.height() - 1) == frameColour);
-        for (int y = 0; y < shown.height(); ++y)
-            QVERIFY(shown.pixel(0, y) == frameColour && shown.pixel(shown.width() - 1, y) == frameColour);
+        QVERIFY2(qGray(frameColour) < 100, name);
+        // The line is whole on all four sides and lies on the cell's own edge:
+        // what is just outside it is the group box again.
+        for (int x = 0; x < shown.width(); ++x) {
+            QVERIFY2(shown.pixel(x, 0) == frameColour && shown.pixel(x, shown.height() - 1) == frameColour, name);
+            QVERIFY2(qGray(window.pixel(device.left() + x, device.top() - 1)) > 150, name);
+            QVERIFY2(qGray(window.pixel(device.left() + x, device.bottom() + 1)) > 150, name);
+        }
+        for (int y = 0; y < shown.height(); ++y) {
+            QVERIFY2(shown.pixel(0, y) == frameColour && shown.pixel(shown.width() - 1, y) == frameColour, name);
+            QVERIFY2(qGray(window.pixel(device.left() - 1, device.top() + y)) > 150, name);
+            QVERIFY2(qGray(window.pixel(device.right() + 1, device.top() + y)) > 150, name);
+        }
         const QRect inside = shown.rect().adjusted(1, 1, -1, -1);
         const QPoint artAt(inside.left() + (inside.width() - art.width()) / 2,
                            inside.top() + (inside.height() - art.height()) / 2);

@@ -28,11 +28,20 @@ void CardPicture::paintEvent(QPaintEvent*) {
     const qreal ratio = devicePixelRatioF();
     loadArtFor(ratio);
 
-    // Paint in device pixels, so the frame is one pixel and the art is not scaled.
+    // Paint in whole device pixels, so the frame is one pixel and the art is
+    // not scaled. At scales such as 1.25 the cell starts and ends inside a
+    // device pixel; Qt clips a widget to its edges rounded to whole pixels,
+    // so the frame goes on exactly the pixels inside those.
     QPainter painter(this);
+    const QPointF origin = painter.deviceTransform().map(QPointF(0, 0));
+    const QPointF whole(std::floor(origin.x()), std::floor(origin.y()));
+    painter.resetTransform();
     painter.scale(1 / ratio, 1 / ratio);
-    const QRect cell(0, 0, static_cast<int>(std::lround(width() * ratio)),
-                     static_cast<int>(std::lround(height() * ratio)));
+    painter.translate(whole - origin);
+    auto firstPixel = [](qreal edge) { return static_cast<int>(std::floor(edge + 0.5)); };
+    const QRect cell(QPoint(firstPixel(origin.x()), firstPixel(origin.y())) - whole.toPoint(),
+                     QPoint(firstPixel(origin.x() + width() * ratio) - 1, firstPixel(origin.y() + height() * ratio) - 1) -
+                         whole.toPoint());
     painter.fillRect(cell, palette().color(QPalette::ButtonText));
     const QRect inside = cell.adjusted(1, 1, -1, -1);
     painter.fillRect(inside, Qt::white);
