@@ -14,13 +14,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 
 # One self-contained executable: no libgcc / libstdc++ / winpthread DLLs beside it.
 # Address-space randomisation and no-execute data are asked for explicitly, as
-# older binutils leave them off; unused functions and data are dropped.
-# Hardening: stack canaries in every function with arrays or address-taken
-# locals, and the image marked NO_SEH (it has no exception handlers at all:
-# no C++ exceptions, no __try), which is what SafeSEH checkers want of x86.
-# No link timestamp, so the same source gives the same bytes.
-set(pellora_mingw_compile "-ffunction-sections -fdata-sections -fstack-protector-strong")
-set(CMAKE_C_FLAGS_INIT "${pellora_mingw_compile}")
-set(CMAKE_CXX_FLAGS_INIT "${pellora_mingw_compile}")
-set(CMAKE_EXE_LINKER_FLAGS_INIT
-    "-static -static-libgcc -static-libstdc++ -Wl,--dynamicbase,--nxcompat,--no-seh,--gc-sections,--no-insert-timestamp")
+# older binutils leave them off; unused functions and data are dropped. The
+# hardening flags every MinGW build gets are in the top-level CMakeLists.txt.
+set(CMAKE_C_FLAGS_INIT "-ffunction-sections -fdata-sections")
+set(CMAKE_CXX_FLAGS_INIT "-ffunction-sections -fdata-sections")
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++ -Wl,--dynamicbase,--nxcompat,--gc-sections")
