@@ -326,20 +326,6 @@ void checkEmbeddedArt(Report& report, HMODULE module, const std::wstring& assets
 }
 
 void checkResources(Report& report, const std::wstring& exe, const std::wstring& assets) {
-    ImportTable imports;
-    std::string error;
-    if (report.check(readImports(exe, imports, error), "file: PE import table readable", error)) {
-        report.check(imports.machine == IMAGE_FILE_MACHINE_I386, "file: 32-bit x86 program",
-                     format("machine 0x%04X", imports.machine));
-        std::string all, foreign;
-        for (const auto& dll : imports.dlls) {
-            all += (all.empty() ? "" : " ") + dll;
-            if (!isWindowsDll(dll)) foreign += (foreign.empty() ? "" : " ") + dll;
-        }
-        report.check(!imports.dlls.empty() && foreign.empty(), "file: imports only Windows' own DLLs",
-                     foreign.empty() ? all : "not Windows': " + foreign);
-    }
-
     HMODULE module = LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     if (!report.check(module != nullptr, "file: loads as a data file", module ? "" : format("error %lu", GetLastError()))) return;
 

@@ -1,21 +1,12 @@
-// What the built Pellora.exe carries, read from the file itself.
+// The resources the built Pellora.exe carries, read through Windows' own
+// loader from the file loaded as data. (Its headers, imports and protections
+// are read on Linux, by tests/hardening.)
 #pragma once
 
 #include <windows.h>
 
 #include <string>
 #include <vector>
-
-struct ImportTable {
-    WORD machine = 0;                  // IMAGE_FILE_MACHINE_I386 for a 32-bit program
-    std::vector<std::string> dlls;     // ordinary and delay-loaded imports
-};
-
-// Parses the PE headers and import directories of `path`.
-bool readImports(const std::wstring& path, ImportTable& table, std::string& error);
-
-// Whether `dll` is one of Windows' own libraries.
-bool isWindowsDll(const std::string& dll);
 
 struct IconImage {
     int id = 0;

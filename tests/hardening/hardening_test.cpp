@@ -17,6 +17,7 @@ constexpr char kInvokerManifest[] =
 // A small 32-bit image made to order: a code section and a data section that
 // holds the imports, the relocations and the manifest.
 struct ImageParts {
+    std::uint16_t machine = 0x14C;  // i386
     std::uint16_t dllCharacteristics = 0x0540;  // DYNAMICBASE | NXCOMPAT | NO_SEH
     bool relocsStripped = false;
     std::uint32_t relocBytes = 8;
@@ -49,7 +50,7 @@ std::vector<std::uint8_t> makeImage(const ImageParts& parts) {
     w.u16(0, 0x5A4D);
     w.u32(0x3C, 0x40);
     w.text(0x40, std::string("PE\0\0", 4));
-    w.u16(0x44, 0x14C);
+    w.u16(0x44, parts.machine);
     w.u16(0x46, 2);
     w.u16(0x54, 224);
     w.u16(0x56, 0x0102 | (parts.relocsStripped ? 0x0001 : 0));
@@ -126,7 +127,7 @@ HardeningCheck find(const std::vector<HardeningCheck>& checks, const std::string
 
 TEST(Hardening, SoundImagePassesEveryCheck) {
     const auto checks = checkHardening(makeImage({}));
-    ASSERT_EQ(checks.size(), 7u);
+    ASSERT_EQ(checks.size(), 8u);
     for (const HardeningCheck& c : checks) EXPECT_TRUE(c.passed) << c.name << ": " << c.detail;
     EXPECT_EQ(find(checks, "imports").detail, "ADVAPI32.dll KERNEL32.dll USER32.dll");
     EXPECT_EQ(find(checks, "stack protection").detail, "canary seeded by CryptGenRandom");
@@ -173,6 +174,14 @@ TEST(Hardening, StackProtectionNeedsTheCheckAndASeededCanary) {
     ImageParts other;
     other.firstDllFunctions = {"SystemFunction036", "RegCloseKey"};
     EXPECT_TRUE(find(checkHardening(makeImage(other)), "stack protection").passed);
+}
+
+TEST(Hardening, OnlyA32BitX86ProgramPasses) {
+    ImageParts x64;
+    x64.machine = 0x8664;
+    const HardeningCheck c = find(checkHardening(makeImage(x64)), "file: a 32-bit");
+    EXPECT_FALSE(c.passed);
+    EXPECT_EQ(c.detail, "machine 0x8664");
 }
 
 TEST(Hardening, WritableCodeSectionFailsAndIsNamed) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <cstdio>
 #include <optional>
 
 namespace pellora {
@@ -68,6 +69,7 @@ public:
                            bytes_.begin() + static_cast<std::ptrdiff_t>(*at + size));
     }
 
+    std::uint16_t machine = 0;
     std::uint16_t coffFlags = 0;
     std::uint16_t dllCharacteristics = 0;
     std::array<DataDirectory, 16> directories{};
@@ -92,12 +94,14 @@ std::string readHeaders(Image& image) {
     const auto signature = peAt ? image.u32(*peAt) : std::nullopt;
     if (!signature || *signature != 0x00004550) return "no PE signature where the MZ header points";
     const std::size_t coff = *peAt + 4;
+    const auto machine = image.u16(coff);
     const auto sectionCount = image.u16(coff + 2);
     const auto optionalSize = image.u16(coff + 16);
     const auto flags = image.u16(coff + 18);
     const std::size_t optional = coff + 20;
     const auto magic = image.u16(optional);
-    if (!sectionCount || !optionalSize || !flags || !magic) return "the COFF header is cut short";
+    if (!machine || !sectionCount || !optionalSize || !flags || !magic) return "the COFF header is cut short";
+    image.machine = static_cast<std::uint16_t>(*machine);
     if (*magic != kPe32Magic && *magic != kPe32PlusMagic) return "unknown optional-header magic";
     image.coffFlags = static_cast<std::uint16_t>(*flags);
     const auto characteristics = image.u16(optional + 70);
@@ -270,6 +274,11 @@ std::vector<HardeningCheck> checkHardening(const std::vector<std::uint8_t>& byte
     if (!unreadable.empty()) return {{"file: a readable PE image", false, unreadable}};
 
     std::vector<HardeningCheck> checks;
+    constexpr std::uint16_t kI386 = 0x14C;
+    const bool x86 = image.machine == kI386;
+    char machine[8];
+    std::snprintf(machine, sizeof(machine), "0x%04X", image.machine);
+    checks.push_back({"file: a 32-bit x86 program", x86, x86 ? "" : std::string("machine ") + machine});
     const DataDirectory relocs = image.directories[kRelocDirectory];
     const bool relocatable = relocs.size > 0 && !(image.coffFlags & kRelocsStripped);
     const bool dynamicBase = image.dllCharacteristics & kDynamicBase;

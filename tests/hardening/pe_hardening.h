@@ -1,5 +1,5 @@
-// Reads a built Windows program and says whether it carries the protections
-// Windows offers: address-space randomisation, no-execute data, no writable
+// Reads a built Windows program (the one PE reader of the tests) and says
+// whether it is a 32-bit x86 program with the protections Windows offers: address-space randomisation, no-execute data, no writable
 // code, no exception handlers (NO_SEH), stack canaries, imports from Windows'
 // own DLLs only, and a manifest that runs it as the invoking user.
 #pragma once
