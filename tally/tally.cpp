@@ -10,27 +10,6 @@ constexpr std::size_t index(int row) { return static_cast<std::size_t>(row - kFi
 
 }  // namespace
 
-const std::array<RankRow, kRowCount>& rankRows() {
-    static const std::array<RankRow, kRowCount> rows = {{
-        {1, "A", "Command1", "Image1", 4, 3},
-        {2, "2", "Command2", "Image2", 4, 2},
-        {3, "3", "Command3", "Image3", 4, 14},
-        {4, "4", "Command4", "Image4", 4, 13},
-        {5, "5", "Command5", "Image5", 4, 12},
-        {6, "6", "Command6", "Image6", 4, 11},
-        {7, "7", "Command7", "Image7", 4, 10},
-        {8, "8", "Command8", "Image8", 4, 9},
-        {9, "9", "Command9", "Image9", 4, 8},
-        {10, "10", "Command10", "Image10", 4, 7},
-        {11, "J", "Command11", "Image11", 4, 6},
-        {12, "Q", "Command12", "Image12", 4, 5},
-        {13, "K", "Command13", "Image13", 4, 4},
-        {14, "大王", "Command14", "Image14", 1, 1},
-        {15, "小王", "Command15", "Image15", 1, 1},
-    }};
-    return rows;
-}
-
 std::optional<Assignment> Tally::play(int row) {
     assert(isValidRow(row) && "Tally::play: row out of range");
     if (!isValidRow(row)) return std::nullopt;

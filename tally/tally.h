@@ -20,19 +20,6 @@ constexpr int kSmallJokerRow = 15;
 constexpr int kSuitsPerRank = 4;
 constexpr int kCardCount = 54;
 
-// One row as the window shows it. `line` counts screen lines from the top;
-// both jokers share line 1.
-struct RankRow {
-    int row;
-    const char* caption;       // UTF-8
-    const char* button;        // control name, Command<row>
-    const char* pictureGroup;  // control name, Image<row>
-    int pictures;              // 4 for a rank, 1 for a joker
-    int line;
-};
-
-const std::array<RankRow, kRowCount>& rankRows();
-
 constexpr bool isValidRow(int row) { return row >= kFirstRow && row <= kLastRow; }
 constexpr bool isJokerRow(int row) { return row == kBigJokerRow || row == kSmallJokerRow; }
 constexpr int picturesInRow(int row) {

@@ -41,10 +41,11 @@ const std::array<ControlSpec, kControlCount>& controlTable() {
     using K = ControlKind;
     using F = FontRole;
     auto button = [](const char* name, const char* caption, int left, int top, F font, int tab, int row) {
-        return ControlSpec{name, K::PushButton, caption, {left, top, kButtonWidth, kButtonHeight}, font, tab, row};
+        return ControlSpec{name, IDC_COMMAND_BASE + row, K::PushButton, caption, {left, top, kButtonWidth, kButtonHeight},
+                           font, tab, row};
     };
     static const std::array<ControlSpec, kControlCount> table = {{
-        {"Frame1", K::GroupBox, "剩牌", {120, 120, 2055, 7695}, F::Default, 0, 0},
+        {"Frame1", IDC_FRAME1, K::GroupBox, "剩牌", {120, 120, 2055, 7695}, F::Default, 0, 0},
         button("Command14", "大王", 240, kJokerTop, F::Joker, 15, 14),
         button("Command15", "小王", 1290, kJokerTop, F::Joker, 16, 15),
         button("Command2", "2", 240, rankTop(2), F::Rank, 2, 2),
@@ -60,8 +61,8 @@ const std::array<ControlSpec, kControlCount>& controlTable() {
         button("Command5", "5", 240, rankTop(5), F::Rank, 5, 5),
         button("Command4", "4", 240, rankTop(4), F::Rank, 4, 4),
         button("Command3", "3", 240, rankTop(3), F::Rank, 3, 3),
-        {"Command17", K::PushButton, "从新开始", {1080, 7920, 975, 375}, F::Default, 14, 0},
-        {"Check1", K::CheckBox, "置顶", {240, 7920, 735, 375}, F::Default, 17, 0},
+        {"Command17", IDC_COMMAND17, K::PushButton, "从新开始", {1080, 7920, 975, 375}, F::Default, 14, 0},
+        {"Check1", IDC_CHECK1, K::CheckBox, "置顶", {240, 7920, 735, 375}, F::Default, 17, 0},
     }};
     return table;
 }
@@ -94,6 +95,11 @@ const ControlSpec* findControl(const char* name) {
 
 const ControlSpec* buttonForRow(int row) {
     return findControlIf([row](const ControlSpec& c) { return c.row != 0 && c.row == row; });
+}
+
+const char* rowCaption(int row) {
+    const ControlSpec* button = buttonForRow(row);
+    return button ? button->caption : "";
 }
 
 int twipsToPixels(int twips, int dpi) {

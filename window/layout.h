@@ -4,6 +4,8 @@
 
 #include <array>
 
+#include "control_ids.h"
+
 namespace pellora {
 
 struct Rect {
@@ -35,6 +37,7 @@ const FontSpec& fontSpec(FontRole role);  // Default has no face: nullptr, 0, 0
 
 struct ControlSpec {
     const char* name;     // Frame1, Command1 ... Command17, Check1
+    int id;               // control id (control_ids.h): IDC_COMMAND_BASE + row for a rank or joker button
     ControlKind kind;
     const char* caption;  // UTF-8
     Rect twips;           // in the window's client area
@@ -68,6 +71,9 @@ const std::array<PictureCell, kPictureCount>& pictureTable();   // rows 1..15, e
 // nullptr when there is no such control.
 const ControlSpec* findControl(const char* name);
 const ControlSpec* buttonForRow(int row);
+// The caption of the row's button ("A", "2" ... "K", "大王", "小王", UTF-8); the
+// card pictures' index shows the same text. Empty for an invalid row.
+const char* rowCaption(int row);
 
 // twips * dpi / 1440, rounded to the nearest pixel (halves away from zero).
 int twipsToPixels(int twips, int dpi);

@@ -3,6 +3,7 @@
 // Pellora.exe, which reads it from its resources, then links no string code.
 #include "pictures.h"
 
+#include "layout.h"
 #include "tally.h"
 
 namespace pellora {
@@ -11,7 +12,7 @@ std::string cardPictureFile(int row, int element) {
     if (!isValidRow(row) || element < 0 || element >= picturesInRow(row)) return {};
     if (row == kBigJokerRow) return "joker-big.png";
     if (row == kSmallJokerRow) return "joker-small.png";
-    return std::string(rankRows()[static_cast<std::size_t>(row - 1)].caption) + "-" +
+    return std::string(rowCaption(row)) + "-" +
            suitName(suitOfElement(element)) + ".png";
 }
 

@@ -44,16 +44,9 @@ constexpr int kColourTolerance = 8;
 constexpr int kMarkerRow = 12;
 constexpr int kDarkest = 0x80;  // a "dark" frame line: no channel above half  // "Q": its count tells that earlier input has been handled
 
-int controlId(const ControlSpec& entry) {
-    if (entry.row != 0) return IDC_COMMAND_BASE + entry.row;
-    if (std::string(entry.name) == "Command17") return IDC_COMMAND17;
-    if (std::string(entry.name) == "Check1") return IDC_CHECK1;
-    return IDC_FRAME1;
-}
-
 const ControlSpec& controlById(int id) {
     for (const auto& entry : pellora::controlTable())
-        if (controlId(entry) == id) return entry;
+        if (entry.id == id) return entry;
     return pellora::controlTable()[0];
 }
 
@@ -464,7 +457,7 @@ void checkControls(Report& report, PelloraApp& app, int dpi) {
     std::string rectProblems, captionProblems, fontProblems, stateProblems;
     const LOGFONTW messageFont = messageFontAt(dpi);
     for (const ControlSpec& entry : pellora::controlTable()) {
-        const int id = controlId(entry);
+        const int id = entry.id;
         HWND hwnd = GetDlgItem(form, id);
         if (!hwnd) {
             rectProblems += format("%s%s missing", rectProblems.empty() ? "" : "; ", entry.name);

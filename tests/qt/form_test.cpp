@@ -119,8 +119,8 @@ void FormTest::controlsStandWhereTheTableSays() {
     }
     // The buttons inside the group box take their own clicks.
     const QWidget* frame = form_->control("Frame1");
-    for (const RankRow& row : rankRows()) {
-        QWidget* rankButton = form_->control(row.button);
+    for (int row = kFirstRow; row <= kLastRow; ++row) {
+        QWidget* rankButton = form_->control(buttonForRow(row)->name);
         QCOMPARE(form_->childAt(rankButton->geometry().center()), rankButton);
         QVERIFY(frame->geometry().contains(rankButton->geometry()));
     }
@@ -327,8 +327,8 @@ void FormTest::jokerHidesOnceAndComesBack() {
 }
 
 void FormTest::resetBringsBackTheDeckAndOnlyItsClickResets() {
-    for (const RankRow& row : rankRows())
-        for (int i = 0; i < row.pictures; ++i) QTest::mouseClick(button(*form_, row.button), Qt::LeftButton);
+    for (int row = kFirstRow; row <= kLastRow; ++row)
+        for (int i = 0; i < picturesInRow(row); ++i) QTest::mouseClick(button(*form_, buttonForRow(row)->name), Qt::LeftButton);
     QCOMPARE(hiddenPictures(*form_).split(' ').size(), kCardCount);
     auto* reset = button(*form_, "Command17");
     auto* check = button(*form_, "Check1");

@@ -90,14 +90,21 @@ TEST(LayoutTable, TabOrderAndFonts) {
     EXPECT_EQ(pellora::controlTable().front().kind, pellora::ControlKind::GroupBox)
         << "the group box must be created first, beneath the buttons";
 
+    const char* const captions[] = {"A", "2", "3", "4", "5", "6", "7", "8", "9", "10", "J", "Q", "K", "大王", "小王"};
     for (int row = 1; row <= 15; ++row) {
         const auto* b = pellora::buttonForRow(row);
         ASSERT_NE(b, nullptr);
         EXPECT_EQ(std::string(b->name), "Command" + std::to_string(row));
-        EXPECT_EQ(std::string(b->caption), pellora::rankRows()[row - 1].caption);
+        EXPECT_EQ(b->id, 100 + row);
+        EXPECT_STREQ(b->caption, captions[row - 1]);
+        EXPECT_STREQ(pellora::rowCaption(row), captions[row - 1]);
         EXPECT_EQ(b->font, row >= 14 ? pellora::FontRole::Joker : pellora::FontRole::Rank);
     }
     EXPECT_EQ(pellora::buttonForRow(16), nullptr);
+    EXPECT_STREQ(pellora::rowCaption(16), "");
+    EXPECT_EQ(pellora::findControl("Frame1")->id, 100);
+    EXPECT_EQ(pellora::findControl("Command17")->id, 117);
+    EXPECT_EQ(pellora::findControl("Check1")->id, 120);
     EXPECT_STREQ(pellora::fontSpec(pellora::FontRole::Rank).face, "Arial");
     EXPECT_EQ(pellora::fontSpec(pellora::FontRole::Rank).decipoints, 105);
     EXPECT_STREQ(pellora::fontSpec(pellora::FontRole::Joker).face, "宋体");

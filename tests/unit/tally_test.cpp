@@ -28,24 +28,6 @@ int visibleCount(const Tally& t, int row) {
 
 }  // namespace
 
-TEST(RankRows, TableMatchesTheWindow) {
-    const auto& rows = pellora::rankRows();
-    const std::array<const char*, 15> captions = {"A", "2", "3", "4", "5", "6", "7", "8",
-                                                  "9", "10", "J", "Q", "K", "大王", "小王"};
-    const std::array<int, 15> lines = {3, 2, 14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 1, 1};
-    for (int i = 0; i < 15; ++i) {
-        const int row = i + 1;
-        SCOPED_TRACE(row);
-        EXPECT_EQ(rows[i].row, row);
-        EXPECT_EQ(std::string(rows[i].caption), captions[i]);
-        EXPECT_EQ(std::string(rows[i].button), "Command" + std::to_string(row));
-        EXPECT_EQ(std::string(rows[i].pictureGroup), "Image" + std::to_string(row));
-        EXPECT_EQ(rows[i].pictures, row >= 14 ? 1 : 4);
-        EXPECT_EQ(rows[i].pictures, pellora::picturesInRow(row));
-        EXPECT_EQ(rows[i].line, lines[i]);
-    }
-}
-
 TEST(Tally, StartsWithTheWholeDeckShowing) {
     Tally t;
     for (int row = 1; row <= 15; ++row) {

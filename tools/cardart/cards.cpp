@@ -1,5 +1,6 @@
 #include "art.h"
 
+#include "layout.h"
 #include "pictures.h"
 #include "tally.h"
 
@@ -360,7 +361,7 @@ Image drawCard(const Font& font, int row, int element, int scale) {
     } else {
         setInk(cr, ink);
         drawSuit(cr, g, pellora::suitOfElement(element));
-        drawIndex(surface, g, ink, font, pellora::rankRows()[static_cast<std::size_t>(row - 1)].caption);
+        drawIndex(surface, g, ink, font, pellora::rowCaption(row));
     }
 
     cairo_destroy(cr);

@@ -36,8 +36,8 @@ class CardSet {
 public:
     explicit CardSet(const Font& font) {
         for (int scale : pellora::kArtScales)
-            for (const auto& r : pellora::rankRows())
-                for (int e = 0; e < r.pictures; ++e) cards_[{r.row, e, scale}] = drawCard(font, r.row, e, scale);
+            for (int row = pellora::kFirstRow; row <= pellora::kLastRow; ++row)
+                for (int e = 0; e < pellora::picturesInRow(row); ++e) cards_[{row, e, scale}] = drawCard(font, row, e, scale);
     }
     const Image& card(int row, int element, int scale) const { return cards_.at({row, element, scale}); }
 
@@ -205,11 +205,11 @@ int main(int argc, char** argv) {
         const Font font;
         const CardSet cards(font);
         for (int scale : pellora::kArtScales)
-            for (const auto& r : pellora::rankRows())
-                for (int e = 0; e < r.pictures; ++e) {
-                    const fs::path file = fs::path(out) / pellora::cardPicturePath(r.row, e, scale);
+            for (int row = pellora::kFirstRow; row <= pellora::kLastRow; ++row)
+                for (int e = 0; e < pellora::picturesInRow(row); ++e) {
+                    const fs::path file = fs::path(out) / pellora::cardPicturePath(row, e, scale);
                     fs::create_directories(file.parent_path());
-                    const Image& img = cards.card(r.row, e, scale);
+                    const Image& img = cards.card(row, e, scale);
                     writeFile(file.string(), encodeCompactPng(img.width, img.height, img.pixels));
                 }
         const std::vector<IconImage> icons = iconImages(font);

@@ -1,6 +1,7 @@
 #include "card_art.h"
 
 #include "card_png.h"
+#include "layout.h"
 #include "pictures.h"
 #include "resource_ids.h"
 #include "tally.h"
@@ -23,7 +24,7 @@ int scaleIndex(int scale) {
 Text& nameCard(Text& text, int row, int element) {
     if (row == kBigJokerRow) return text << L"the big joker";
     if (row == kSmallJokerRow) return text << L"the small joker";
-    return text.utf8(rankRows()[static_cast<std::size_t>(row - 1)].caption).utf8(" of ").utf8(suitName(suitOfElement(element)))
+    return text.utf8(rowCaption(row)).utf8(" of ").utf8(suitName(suitOfElement(element)))
            << L"s";
 }
 

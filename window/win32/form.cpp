@@ -21,13 +21,6 @@ constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMI
 
 std::size_t slot(int row, int element) { return static_cast<std::size_t>((row - 1) * 4 + element); }
 
-int controlId(const ControlSpec& entry) {
-    if (entry.row != 0) return IDC_COMMAND_BASE + entry.row;
-    if (std::strcmp(entry.name, "Command17") == 0) return IDC_COMMAND17;
-    if (std::strcmp(entry.name, "Check1") == 0) return IDC_CHECK1;
-    return IDC_FRAME1;
-}
-
 bool isRankButton(int id) { return id >= IDC_COMMAND1 && id <= IDC_COMMAND15; }
 
 DWORD controlStyle(ControlKind kind) {
@@ -336,7 +329,7 @@ bool Form::createGroupBox() {
 bool Form::createControl(std::size_t index) {
     const ControlSpec& entry = controlTable()[index];
     const Rect px = toPixels(entry.twips, dpi_);
-    const int id = controlId(entry);
+    const int id = entry.id;
     const Text caption = Text().utf8(entry.caption);
     HWND hwnd = CreateWindowExW(0, WC_BUTTONW, caption.c_str(), controlStyle(entry.kind), px.left, px.top, px.width,
                                 px.height, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_,
