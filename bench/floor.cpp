@@ -1,14 +1,24 @@
-// The floor Pellora is measured against: the least a Win32 program of the same
-// kind can do. One empty window with Pellora's frame, client size and place,
-// built with the same compiler, flags and runtime. A left click or a right
-// press toggles one dark card-sized rectangle where Pellora's "K" card sits,
-// so that click-to-paint has a floor too.
+// The floors Pellora is measured against, built with the same compiler, flags
+// and runtime as Pellora.exe, each opening one window with Pellora's frame,
+// client size and place.
 //
-// Built twice: bare, and as pellora_floor_controls with Pellora's manifest,
-// loading the common controls 6 as Pellora does before its first window.
+// pellora_floor, the bare floor: the least a Win32 program of the kind can do,
+// an empty window. A left click or a right press toggles a dark card-sized
+// rectangle where Pellora's "K" card sits, so click-to-paint has a floor too.
+//
+// pellora_floor_controls, the controls floor (PELLORA_CONTROLS_FLOOR): what any
+// program with Pellora's controls pays before doing any work of its own.
+// Pellora's manifest and InitCommonControls; the eighteen controls of the
+// layout table, in their places and fonts, made in tab order with the group
+// box last; the 54 picture cells as plain rectangles (frame line, white
+// inside) in one window above the group box. Nothing is decoded and there is
+// no icon and no tally.
 #include <windows.h>
-#ifdef PELLORA_FLOOR_COMMON_CONTROLS
+#ifdef PELLORA_CONTROLS_FLOOR
 #include <commctrl.h>
+
+#include <algorithm>
+#include <array>
 #endif
 
 #include "layout.h"
@@ -17,14 +27,125 @@ namespace {
 
 constexpr const wchar_t* kClass = L"PelloraFloor";
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+constexpr int kDpi = 96;
+
+RECT toRect(const pellora::Rect& twips) {
+    const pellora::Rect px = pellora::toPixels(twips, kDpi);
+    return RECT{px.left, px.top, px.right(), px.bottom()};
+}
+
+#ifdef PELLORA_CONTROLS_FLOOR
+
+constexpr const wchar_t* kCellsClass = L"PelloraFloorCells";
+
+// Captions and font faces are UTF-8 in the table; 64 characters is plenty.
+struct Wide {
+    explicit Wide(const char* utf8) {
+        if (utf8) MultiByteToWideChar(CP_UTF8, 0, utf8, -1, text, 64);
+    }
+    wchar_t text[64] = {};
+};
+
+HFONT makeFont(pellora::FontRole role) {
+    if (role == pellora::FontRole::Default) {
+        NONCLIENTMETRICSW metrics{};
+        metrics.cbSize = sizeof(metrics);
+        SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
+        return CreateFontIndirectW(&metrics.lfMessageFont);
+    }
+    const pellora::FontSpec& spec = pellora::fontSpec(role);
+    LOGFONTW font{};
+    font.lfHeight = -MulDiv(spec.decipoints, kDpi, 720);
+    font.lfWeight = spec.weight;
+    font.lfCharSet = DEFAULT_CHARSET;
+    lstrcpynW(font.lfFaceName, Wide(spec.face).text, LF_FACESIZE);
+    return CreateFontIndirectW(&font);
+}
+
+DWORD styleOf(pellora::ControlKind kind) {
+    const DWORD common = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
+    switch (kind) {
+        case pellora::ControlKind::GroupBox: return common | BS_GROUPBOX;
+        case pellora::ControlKind::PushButton: return common | WS_TABSTOP | BS_PUSHBUTTON;
+        case pellora::ControlKind::CheckBox: return common | WS_TABSTOP | BS_AUTOCHECKBOX;
+    }
+    return common;
+}
+
+bool createControl(HWND parent, std::size_t index, const HFONT (&fonts)[3]) {
+    const pellora::ControlSpec& entry = pellora::controlTable()[index];
+    const RECT r = toRect(entry.twips);
+    HWND control = CreateWindowExW(0, WC_BUTTONW, Wide(entry.caption).text, styleOf(entry.kind), r.left, r.top,
+                                   r.right - r.left, r.bottom - r.top, parent,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(100 + index)), nullptr, nullptr);
+    if (!control) return false;
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts[static_cast<int>(entry.font)]), FALSE);
+    return true;
+}
+
+RECT cellsArea() {
+    RECT area{};
+    for (const auto& cell : pellora::pictureTable()) {
+        const RECT r = toRect(cell.twips);
+        UnionRect(&area, &area, &r);
+    }
+    return area;
+}
+
+void paintCells(HWND hwnd) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd, &ps);
+    FillRect(dc, &ps.rcPaint, GetSysColorBrush(COLOR_BTNFACE));
+    const RECT area = cellsArea();
+    for (const auto& cell : pellora::pictureTable()) {
+        RECT r = toRect(cell.twips);
+        OffsetRect(&r, -area.left, -area.top);
+        FrameRect(dc, &r, GetSysColorBrush(COLOR_BTNTEXT));
+        InflateRect(&r, -1, -1);
+        FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    }
+    EndPaint(hwnd, &ps);
+}
+
+LRESULT CALLBACK cellsProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_ERASEBKGND: return 1;
+        case WM_PAINT: paintCells(hwnd); return 0;
+    }
+    return DefWindowProcW(hwnd, message, wParam, lParam);
+}
+
+HFONT fonts[3];  // by FontRole; they live as long as the process
+
+bool createContents(HWND parent, HINSTANCE instance) {
+    for (pellora::FontRole role : {pellora::FontRole::Default, pellora::FontRole::Rank, pellora::FontRole::Joker})
+        if (!(fonts[static_cast<int>(role)] = makeFont(role))) return false;
+
+    // New child windows go below their siblings, and the dialog manager tabs
+    // from the top: the controls in tab order, the cells, the group box last.
+    const auto& table = pellora::controlTable();
+    std::array<std::size_t, pellora::kControlCount> order{};
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::sort(order.begin(), order.end(), [&table](std::size_t a, std::size_t b) { return table[a].tab < table[b].tab; });
+    for (std::size_t index : order)
+        if (table[index].kind != pellora::ControlKind::GroupBox && !createControl(parent, index, fonts)) return false;
+    const RECT area = cellsArea();
+    if (!CreateWindowExW(0, kCellsClass, nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, area.left, area.top,
+                         area.right - area.left, area.bottom - area.top, parent, nullptr, instance, nullptr))
+        return false;
+    for (std::size_t index : order)
+        if (table[index].kind == pellora::ControlKind::GroupBox && !createControl(parent, index, fonts)) return false;
+    return true;
+}
+
+#else
+
 bool marked = false;
 
 RECT markRect() {
-    const pellora::PictureCell* cell = nullptr;
-    for (const auto& c : pellora::pictureTable())
-        if (c.row == 13 && c.element == 0) cell = &c;
-    const pellora::Rect px = pellora::toPixels(cell->twips, 96);
-    return RECT{px.left, px.top, px.right(), px.bottom()};
+    for (const auto& cell : pellora::pictureTable())
+        if (cell.row == 13 && cell.element == 0) return toRect(cell.twips);
+    return RECT{};
 }
 
 void toggle(HWND hwnd) {
@@ -43,39 +164,51 @@ void paint(HWND hwnd) {
     EndPaint(hwnd, &ps);
 }
 
+#endif
+
 LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+#ifndef PELLORA_CONTROLS_FLOOR
         case WM_LBUTTONUP: toggle(hwnd); return 0;
         case WM_RBUTTONDOWN: toggle(hwnd); return 0;
         case WM_PAINT: paint(hwnd); return 0;
+#endif
         case WM_DESTROY: PostQuitMessage(0); return 0;
     }
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
+bool registerClass(HINSTANCE instance, const wchar_t* name, WNDPROC proc, HBRUSH background) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = proc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = background;
+    wc.lpszClassName = name;
+    return RegisterClassExW(&wc) != 0;
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
-#ifdef PELLORA_FLOOR_COMMON_CONTROLS
+#ifdef PELLORA_CONTROLS_FLOOR
     InitCommonControls();
+    if (!registerClass(instance, kCellsClass, cellsProc, nullptr)) return 1;
 #endif
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = windowProc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kClass;
-    if (!RegisterClassExW(&wc)) return 1;
+    if (!registerClass(instance, kClass, windowProc, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1))) return 1;
 
-    const int left = pellora::twipsToPixels(pellora::kDesignedLeftTwips, 96);
-    const int top = pellora::twipsToPixels(pellora::kDesignedTopTwips, 96);
-    RECT frame{left, top, left + pellora::twipsToPixels(pellora::kClientWidthTwips, 96),
-               top + pellora::twipsToPixels(pellora::kClientHeightTwips, 96)};
+    const int left = pellora::twipsToPixels(pellora::kDesignedLeftTwips, kDpi);
+    const int top = pellora::twipsToPixels(pellora::kDesignedTopTwips, kDpi);
+    RECT frame{left, top, left + pellora::twipsToPixels(pellora::kClientWidthTwips, kDpi),
+               top + pellora::twipsToPixels(pellora::kClientHeightTwips, kDpi)};
     AdjustWindowRectEx(&frame, kStyle, FALSE, 0);
     HWND hwnd = CreateWindowExW(0, kClass, L"Floor", kStyle, frame.left, frame.top, frame.right - frame.left,
                                 frame.bottom - frame.top, nullptr, nullptr, instance, nullptr);
     if (!hwnd) return 1;
+#ifdef PELLORA_CONTROLS_FLOOR
+    if (!createContents(hwnd, instance)) return 1;
+#endif
     ShowWindow(hwnd, showCommand);
     UpdateWindow(hwnd);
 
