@@ -8,6 +8,7 @@
 #include <QGroupBox>
 #include <QIcon>
 #include <QPushButton>
+#include <QToolTip>
 
 #include <algorithm>
 #include <cstring>
@@ -101,6 +102,7 @@ void Form::createStayOnTopBox(const ControlSpec& entry) {
     stayOnTop_ = new QCheckBox(QString::fromUtf8(entry.caption), this);
     connect(stayOnTop_, &QCheckBox::clicked, this, &Form::onStayOnTopClick);
     place(stayOnTop_, entry);
+    if (!canKeepAbove()) stayOnTop_->setToolTip(keepAboveLimit());
 }
 
 void Form::createPictures() {
@@ -141,7 +143,11 @@ void Form::onResetClick() {
 
 void Form::onStayOnTopClick() {
     // The click has already changed the tick: this is the new value.
-    keepAbove(this, stayOnTop_->checkState() == Qt::Checked);
+    const bool above = stayOnTop_->checkState() == Qt::Checked;
+    keepAbove(this, above);
+    // Said when it matters, not at start-up.
+    if (above && !canKeepAbove())
+        QToolTip::showText(stayOnTop_->mapToGlobal(QPoint(0, stayOnTop_->height())), keepAboveLimit(), stayOnTop_);
 }
 
 void Form::apply(const Assignment& assignment) {

@@ -1,10 +1,12 @@
 // pellora: the card tally window for Linux desktops.
 #include "form.h"
+#include "stay_on_top.h"
 
 #include <QApplication>
 #include <QMessageBox>
 
 int main(int argc, char* argv[]) {
+    pellora::preferPlatformThatKeepsAbove();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pellora"));
     QApplication::setDesktopFileName(QStringLiteral("pellora"));

@@ -1,6 +1,7 @@
 #include "stay_on_top.h"
 
 #include <QGuiApplication>
+#include <QString>
 #include <QWidget>
 #include <QWindow>
 
@@ -44,7 +45,32 @@ void sendNetWmStateAbove(xcb_connection_t* connection, xcb_window_t window, bool
     xcb_flush(connection);
 }
 
+// An X server that answers on $DISPLAY: Xwayland, which a desktop may also
+// start only when the first X client connects.
+bool xDisplayAnswers() {
+    if (qEnvironmentVariableIsEmpty("DISPLAY")) return false;
+    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+    const bool answers = xcb_connection_has_error(connection) == 0;
+    xcb_disconnect(connection);
+    return answers;
+}
+
 }  // namespace
+
+void preferPlatformThatKeepsAbove() {
+    if (!qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) return;
+    const bool waylandSession =
+        qEnvironmentVariable("XDG_SESSION_TYPE") == QLatin1String("wayland") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    if (waylandSession && xDisplayAnswers()) qputenv("QT_QPA_PLATFORM", "xcb");
+}
+
+bool canKeepAbove() { return !QGuiApplication::platformName().startsWith(QLatin1String("wayland")); }
+
+QString keepAboveLimit() {
+    // Rich text, so the tip wraps instead of running off a small screen.
+    return QString::fromUtf8("<p>这个 Wayland 桌面不让程序自己置顶，勾选不起作用。"
+                             "请用窗口菜单（Alt+空格）里的“总在最前”一类选项。</p>");
+}
 
 void keepAbove(QWidget* window, bool above) {
     window = window->window();
