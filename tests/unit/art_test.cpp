@@ -405,3 +405,62 @@ TEST(Icon, ShowsARedDiamondOnATransparentBackground) {
         EXPECT_LT(opaque, e.size * e.size * 9 / 10);
     }
 }
+
+// --- the Linux menu icons ---------------------------------------------------
+
+// The icon theme's sizes show the ico's motif: the sizes the ico holds are its
+// 32-bit images pixel for pixel (cairo premultiplies, so compare the colour
+// only where the pixel is opaque), the larger ones the same red diamond on a
+// transparent background.
+TEST(ThemeIcon, EverySizeShowsTheIcosMotif) {
+    const std::vector<std::uint8_t> ico = readIcon();
+    ASSERT_EQ(ico.size(), 26694u);
+    for (int size : {16, 24, 32, 48, 64, 128, 256}) {
+        SCOPED_TRACE(size);
+        const std::string name = std::to_string(size) + "x" + std::to_string(size);
+        const std::string path = kAssets + "/icons/hicolor/" + name + "/apps/pellora.png";
+        cairo_surface_t* s = cairo_image_surface_create_from_png(path.c_str());
+        ASSERT_EQ(cairo_surface_status(s), CAIRO_STATUS_SUCCESS) << "cannot decode " << path;
+        ASSERT_EQ(cairo_image_surface_get_width(s), size);
+        ASSERT_EQ(cairo_image_surface_get_height(s), size);
+        const unsigned char* data = cairo_image_surface_get_data(s);
+        const int stride = cairo_image_surface_get_stride(s);
+        auto at = [&](int x, int y) { return reinterpret_cast<const std::uint32_t*>(data + y * stride)[x]; };
+
+        EXPECT_EQ(at(0, 0) >> 24, 0u);
+        EXPECT_EQ(at(size - 1, size - 1) >> 24, 0u);
+        const std::uint32_t middle = at(size * 32 / 48, size * 45 / 96);
+        EXPECT_EQ(middle >> 24, 0xFFu);
+        EXPECT_GT(middle >> 16 & 0xFF, 200u);
+        EXPECT_LT(middle >> 8 & 0xFF, 80u);
+
+        for (int i = 4; i < 8; ++i) {
+            if (kEntries[i].size != size) continue;
+            const std::size_t pixels = le32(ico, 6 + 16 * static_cast<std::size_t>(i) + 12) + 40;
+            int differ = 0;
+            for (int y = 0; y < size; ++y)
+                for (int x = 0; x < size; ++x) {
+                    const std::uint32_t want = le32(ico, pixels + static_cast<std::size_t>((size - 1 - y) * size + x) * 4);
+                    const std::uint32_t got = at(x, y);
+                    const bool same = (want >> 24) == (got >> 24) && ((want >> 24) != 0xFF || want == got);
+                    differ += !same;
+                }
+            EXPECT_EQ(differ, 0) << name << " differs from the ico's 32-bit image";
+        }
+        cairo_surface_destroy(s);
+    }
+}
+
+// Outlines only, so it shows the same without the font it was drawn with.
+TEST(ThemeIcon, ScalableIconIsSquareSvgWithoutText) {
+    std::ifstream f(kAssets + "/icons/hicolor/scalable/apps/pellora.svg");
+    const std::string svg{std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+    ASSERT_FALSE(svg.empty());
+    EXPECT_NE(svg.find("<svg "), std::string::npos);
+    EXPECT_NE(svg.find("viewBox=\"0 0 256 256\""), std::string::npos);
+    EXPECT_EQ(svg.find("<text"), std::string::npos);
+    EXPECT_EQ(svg.find("font-family"), std::string::npos);
+    EXPECT_EQ(svg.find("<image"), std::string::npos) << "a bitmap in the SVG would not scale";
+    // The red of the diamond and the corner index.
+    EXPECT_NE(svg.find("rgb(100%,0%,0%)"), std::string::npos);
+}

@@ -53,4 +53,8 @@ Image drawCard(const Font& font, int row, int element, int scale);
 // The card-stack icon at `size` x `size`, transparent background.
 Image drawIcon(const Font& font, int size);
 
+// The same icon as SVG, kSvgIconSize units square, drawn as at that size.
+constexpr int kSvgIconSize = 256;
+std::string drawIconSvg(const Font& font);
+
 }  // namespace cardart

@@ -1,8 +1,11 @@
 #include "art.h"
 
+#include <cairo-svg.h>
 #include <cairo.h>
 
 #include <cmath>
+#include <stdexcept>
+#include <string>
 
 namespace cardart {
 
@@ -63,11 +66,8 @@ void cornerIndex(cairo_t* cr, const Font& font, double x, double y, double h) {
     cairo_fill(cr);
 }
 
-}  // namespace
-
-Image drawIcon(const Font& font, int size) {
-    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, size, size);
-    cairo_t* cr = cairo_create(surface);
+// The motif at `size` x `size` device units onto `cr`.
+void paintIcon(cairo_t* cr, const Font& font, int size) {
     const double s = size / 48.0;  // the motif is laid out on a 48 x 48 grid
     const double px = 1.0 / s;     // one device pixel in grid units
     cairo_scale(cr, s, s);
@@ -104,11 +104,37 @@ Image drawIcon(const Font& font, int size) {
         cairo_restore(cr);
     }
     cairo_restore(cr);
+}
 
+cairo_status_t appendTo(void* closure, const unsigned char* data, unsigned int length) {
+    static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
+    return CAIRO_STATUS_SUCCESS;
+}
+
+}  // namespace
+
+Image drawIcon(const Font& font, int size) {
+    cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, size, size);
+    cairo_t* cr = cairo_create(surface);
+    paintIcon(cr, font, size);
     cairo_destroy(cr);
     Image img = toImage(surface);
     cairo_surface_destroy(surface);
     return img;
+}
+
+std::string drawIconSvg(const Font& font) {
+    std::string svg;
+    cairo_surface_t* surface = cairo_svg_surface_create_for_stream(appendTo, &svg, kSvgIconSize, kSvgIconSize);
+    cairo_svg_surface_set_document_unit(surface, CAIRO_SVG_UNIT_PX);
+    cairo_t* cr = cairo_create(surface);
+    paintIcon(cr, font, kSvgIconSize);  // the letters go in as outlines, so no font is needed to show it
+    cairo_destroy(cr);
+    cairo_surface_finish(surface);
+    const cairo_status_t status = cairo_surface_status(surface);
+    cairo_surface_destroy(surface);
+    if (status != CAIRO_STATUS_SUCCESS) throw std::runtime_error(std::string("cairo SVG: ") + cairo_status_to_string(status));
+    return svg;
 }
 
 }  // namespace cardart

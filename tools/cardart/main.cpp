@@ -3,8 +3,10 @@
 //   cardart --out DIR [--sheet FILE]
 //
 // writes DIR/cards/<card>.png (54 pictures at 100 %), DIR/cards/<scale>/<card>.png
-// for every larger scale and DIR/pellora.ico; with --sheet also a contact sheet
-// of everything, the cards laid out as on the window at each scale.
+// for every larger scale, DIR/pellora.ico, and the Linux menu icons as the icon
+// theme lays them out: DIR/icons/hicolor/<N>x<N>/apps/pellora.png and
+// DIR/icons/hicolor/scalable/apps/pellora.svg; with --sheet also a contact
+// sheet of everything, the cards laid out as on the window at each scale.
 #include "art.h"
 #include "ico.h"
 #include "png.h"
@@ -30,6 +32,9 @@ using namespace cardart;
 namespace {
 
 constexpr int kIconSizes[] = {48, 32, 24, 16};
+// Software centres list programs with icons of 64 px and more.
+constexpr int kThemeIconSizes[] = {16, 24, 32, 48, 64, 128, 256};
+constexpr const char* kThemeFolder = "icons/hicolor";
 
 // Every card at every scale, drawn once.
 class CardSet {
@@ -182,7 +187,8 @@ void writeSheet(const CardSet& cards, const std::vector<IconImage>& icons, const
 
 int usage() {
     std::cerr << "usage: cardart --out DIR [--sheet FILE]\n"
-                 "  writes DIR/cards/*.png, DIR/cards/<scale>/*.png and DIR/pellora.ico; --sheet also writes a contact sheet\n";
+                 "  writes DIR/cards/*.png, DIR/cards/<scale>/*.png, DIR/pellora.ico and DIR/icons/hicolor/;\n"
+                 "  --sheet also writes a contact sheet\n";
     return 2;
 }
 
@@ -214,6 +220,16 @@ int main(int argc, char** argv) {
                 }
         const std::vector<IconImage> icons = iconImages(font);
         writeFile((fs::path(out) / pellora::kIconFile).string(), encodeIco(icons));
+        const fs::path theme = fs::path(out) / kThemeFolder;
+        for (int size : kThemeIconSizes) {
+            const fs::path file = theme / (std::to_string(size) + "x" + std::to_string(size)) / "apps" / "pellora.png";
+            fs::create_directories(file.parent_path());
+            const Image icon = drawIcon(font, size);
+            writeFile(file.string(), encodePng(icon.width, icon.height, icon.pixels, true));
+        }
+        const std::string svg = drawIconSvg(font);
+        fs::create_directories(theme / "scalable" / "apps");
+        writeFile((theme / "scalable" / "apps" / "pellora.svg").string(), {svg.begin(), svg.end()});
         if (!sheet.empty()) {
             if (fs::path(sheet).has_parent_path()) fs::create_directories(fs::path(sheet).parent_path());
             writeSheet(cards, icons, sheet);
