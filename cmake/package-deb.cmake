@@ -1,31 +1,47 @@
-# The .deb of the Linux program: the program, its menu entry and icons.
+# The .deb of the Linux program: the program, its manual page, menu entry,
+# icons and AppStream metainfo, and the Debian changelog and copyright.
 
 include(GNUInstallDirs)
+set(linux "${PROJECT_SOURCE_DIR}/packaging/linux")
+set(appstream_id invalid.pellora.Pellora)
+set(doc "${CMAKE_INSTALL_DATADIR}/doc/pellora")
+
 install(TARGETS pellora RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES "${PROJECT_SOURCE_DIR}/window/qt/pellora.desktop" DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+# Every size the icon theme asks for, up to 256 px, and the SVG; cardart draws them.
+install(DIRECTORY "${PROJECT_SOURCE_DIR}/assets/icons/hicolor" DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
+install(FILES "${linux}/${appstream_id}.metainfo.xml" DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(FILES "${linux}/copyright" DESTINATION ${doc})
+install(FILES "${linux}/lintian-overrides" DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME pellora)
 
-# The menu icon: each true-colour image of pellora.ico as a PNG of the icon theme.
-find_program(PELLORA_ICOTOOL icotool)
-set(icon "${PROJECT_SOURCE_DIR}/assets/pellora.ico")
-set(hicolor "${CMAKE_INSTALL_DATADIR}/icons/hicolor")
+# Debian wants the manual page and the changelog compressed, with no name or
+# time stamp in the gzip header, so the package depends on nothing but them.
+find_program(PELLORA_GZIP gzip)
+set(compressed "${CMAKE_CURRENT_BINARY_DIR}/package-deb")
 install(CODE "
-  if(NOT EXISTS \"${PELLORA_ICOTOOL}\")
-    message(FATAL_ERROR \"installing the menu icons needs icotool: apt-get install icoutils\")
+  if(NOT EXISTS \"${PELLORA_GZIP}\")
+    message(FATAL_ERROR \"compressing the manual page and changelog needs gzip: apt-get install gzip\")
   endif()
-  foreach(side 16 24 32 48)
-    set(dir \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${hicolor}/\${side}x\${side}/apps\")
-    file(MAKE_DIRECTORY \"\${dir}\")
-    execute_process(COMMAND \"${PELLORA_ICOTOOL}\" -x --width=\${side} --bit-depth=32 -o \"\${dir}/pellora.png\" \"${icon}\"
-                    RESULT_VARIABLE failed)
-    if(failed OR NOT EXISTS \"\${dir}/pellora.png\")
-      message(FATAL_ERROR \"could not take the \${side} px image out of ${icon}\")
+  file(MAKE_DIRECTORY \"${compressed}\")
+  foreach(pair \"pellora.1;pellora.1.gz\" \"changelog;changelog.Debian.gz\")
+    list(GET pair 0 from)
+    list(GET pair 1 to)
+    execute_process(COMMAND \"${PELLORA_GZIP}\" -9 -n -c \"${linux}/\${from}\"
+                    OUTPUT_FILE \"${compressed}/\${to}\" RESULT_VARIABLE failed)
+    if(failed)
+      message(FATAL_ERROR \"gzip could not compress ${linux}/\${from}\")
     endif()
   endforeach()")
+install(FILES "${compressed}/pellora.1.gz" DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES "${compressed}/changelog.Debian.gz" DESTINATION ${doc})
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_SECTION games)
+# The first Debian revision of upstream 1.0.0; packaging/linux/changelog names it.
+set(CPACK_DEBIAN_PACKAGE_RELEASE 1)
+# An aid beside the game, not a game: it lives in /usr/bin, not /usr/games.
+set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The libraries the program links, as dpkg-shlibdeps finds them.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
