@@ -1,5 +1,6 @@
 #include "pictures.h"
 
+#include "layout.h"
 #include "tally.h"
 
 #include <algorithm>
@@ -23,6 +24,18 @@ const char* suitName(Suit suit) {
         case Suit::Spade: return "spade";
     }
     return "";
+}
+
+CardName cardName(int row, int element) {
+    if (!isValidRow(row) || element < 0 || element >= picturesInRow(row)) return {"", ""};
+    if (isJokerRow(row)) return {"", rowCaption(row)};
+    switch (suitOfElement(element)) {
+        case Suit::Diamond: return {"方块", rowCaption(row)};
+        case Suit::Club: return {"梅花", rowCaption(row)};
+        case Suit::Heart: return {"红桃", rowCaption(row)};
+        case Suit::Spade: break;
+    }
+    return {"黑桃", rowCaption(row)};
 }
 
 bool isRedPicture(int row, int element) {

@@ -11,6 +11,20 @@ enum class Suit { Diamond, Club, Heart, Spade };  // element 0..3 of every rank 
 // Element 0..3 of a rank row -> suit.
 Suit suitOfElement(int element);
 const char* suitName(Suit suit);  // "diamond", "club", "heart", "spade"
+// The card's name as a screen reader says it: the suit, then the rank, in
+// Chinese ("方块K", "黑桃10"); the jokers are "大王" and "小王". UTF-8, in two
+// parts, so that no string type is needed: `suit` is empty for a joker, and
+// both are empty for a picture that does not exist.
+struct CardName {
+    const char* suit;
+    const char* rank;
+};
+CardName cardName(int row, int element);
+// The accessible description of a rank or joker button: "剩 3 张" (3 left)
+// is kRemainingBefore, the number, kRemainingAfter.
+constexpr const char* kRemainingBefore = "剩 ";
+constexpr const char* kRemainingAfter = " 张";
+
 // True for the red cards: diamonds, hearts and the big joker.
 bool isRedPicture(int row, int element);
 

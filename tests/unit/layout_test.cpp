@@ -138,3 +138,19 @@ TEST(CardPictures, FilesAreNamedByRankAndSuit) {
     EXPECT_TRUE(pellora::isRedPicture(14, 0));
     EXPECT_FALSE(pellora::isRedPicture(15, 0));
 }
+
+TEST(CardPictures, NamesSaySuitThenRankInChinese) {
+    auto name = [](int row, int element) {
+        const pellora::CardName n = pellora::cardName(row, element);
+        return std::string(n.suit) + n.rank;
+    };
+    EXPECT_EQ(name(13, 0), "方块K");
+    EXPECT_EQ(name(1, 1), "梅花A");
+    EXPECT_EQ(name(10, 3), "黑桃10");
+    EXPECT_EQ(name(2, 2), "红桃2");
+    EXPECT_EQ(name(14, 0), "大王");
+    EXPECT_EQ(name(15, 0), "小王");
+    EXPECT_EQ(name(15, 1), "");
+    EXPECT_EQ(name(0, 0), "");
+    EXPECT_EQ(name(4, 4), "");
+}

@@ -137,8 +137,35 @@ LRESULT CALLBACK Form::buttonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
     return form->handleButtonMessage(hwnd, static_cast<int>(subclassId), message, wParam, lParam);
 }
 
-LRESULT Form::handleButtonMessage(HWND button, int id, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK Form::picturesProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR subclassId,
+                                    DWORD_PTR refData) {
+    (void)subclassId;
+    return reinterpret_cast<Form*>(refData)->handlePicturesMessage(hwnd, message, wParam, lParam);
+}
+
+LRESULT Form::handlePicturesMessage(HWND pictures, UINT message, WPARAM wParam, LPARAM lParam) {
+    bool handled = false;
     switch (message) {
+        case WM_GETOBJECT: {
+            const LRESULT object = accessibility_.answerPictures(pictures, wParam, lParam, handled);
+            if (handled) return object;
+            break;
+        }
+        case WM_NCDESTROY: RemoveWindowSubclass(pictures, picturesProc, IDC_PICTURES); break;
+    }
+    return DefSubclassProc(pictures, message, wParam, lParam);
+}
+
+LRESULT Form::handleButtonMessage(HWND button, int id, UINT message, WPARAM wParam, LPARAM lParam) {
+    bool handled = false;
+    switch (message) {
+        // A screen reader asks a rank button how many of its cards remain.
+        case WM_GETOBJECT: {
+            if (!isRankButton(id)) break;
+            const LRESULT object = accessibility_.answerButton(button, id - IDC_COMMAND_BASE, wParam, lParam, handled);
+            if (handled) return object;
+            break;
+        }
         // A quick second press arrives as a double-click: it still counts.
         case WM_RBUTTONDOWN:
         case WM_RBUTTONDBLCLK: if (isRankButton(id)) { OnRankButtonRightPress(id - IDC_COMMAND_BASE); return 0; } break;
@@ -367,6 +394,8 @@ bool Form::createPictures() {
     const RECT area = placeCells();
     pictures_ = createCardPictures(hwnd_, IDC_PICTURES, area, &cells_, instance_);
     if (!pictures_) return fail(Text(L"the window of the card pictures could not be created (error ") << lastError() << L")");
+    if (!SetWindowSubclass(pictures_, picturesProc, IDC_PICTURES, reinterpret_cast<DWORD_PTR>(this)))
+        return fail(Text(L"the window of the card pictures could not be hooked up for screen readers"));
     return true;
 }
 
@@ -394,6 +423,8 @@ void Form::apply(const Assignment& assignment) {
     if (cell.visible == visible) return;
     cell.visible = visible;
     repaintCardCell(pictures_, cell);
+    accessibility_.pictureChanged(pictures_, control(IDC_COMMAND_BASE + assignment.row), assignment.row,
+                                  assignment.element, visible);
 }
 
 bool Form::fail(const Text& what) {

@@ -6,6 +6,7 @@
 
 #include <array>
 
+#include "accessibility.h"
 #include "card_art.h"
 #include "card_pictures.h"
 #include "layout.h"
@@ -37,9 +38,12 @@ private:
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK buttonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                                        UINT_PTR subclassId, DWORD_PTR refData);
+    static LRESULT CALLBACK picturesProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
+                                         UINT_PTR subclassId, DWORD_PTR refData);
 
     LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handleButtonMessage(HWND button, int id, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT handlePicturesMessage(HWND pictures, UINT message, WPARAM wParam, LPARAM lParam);
 
     bool OnCreate();
     void OnDpiChanged(int dpi, const RECT& suggested);
@@ -88,6 +92,7 @@ private:
     std::array<HWND, kControlCount> controls_{};  // in controlTable() order
     CardCells cells_{};          // the pictures: where, which art, shown or not
     HWND pictures_ = nullptr;    // the window that draws them
+    Accessibility accessibility_{cells_, tally_};
     HWND lastFocus_ = nullptr;
     Text error_;
 };
