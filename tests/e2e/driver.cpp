@@ -768,6 +768,10 @@ std::string accessibleProblems(Tester& t, PelloraApp& app) {
     HRESULT hr = AccessibleObjectFromWindow(pictures, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
                                             reinterpret_cast<void**>(&cards));
     if (FAILED(hr) || !cards) return format("the pictures' window gives no accessible object (0x%08lX)", static_cast<unsigned long>(hr));
+    BSTR ownName = nullptr;
+    cards->get_accName(childVariant(CHILDID_SELF), &ownName);
+    const std::string groupName = fromBstr(ownName);
+    if (groupName != "剩牌") add("the pictures' object is named \"" + groupName + "\", not \"剩牌\" as their group box");
     long count = 0;
     cards->get_accChildCount(&count);
     std::vector<VARIANT> children(60);
@@ -866,7 +870,7 @@ void checkAccessibility(Tester& t, Report& report, PelloraApp& app) {
     t.reset();
     t.verify("screen reader: a full deck to start from");
     std::string problems = accessibleProblems(t, app);
-    report.check(problems.empty(), "screen reader: 54 pictures named suit then rank, in reading order, all visible; each button says 剩 N 张",
+    report.check(problems.empty(), "screen reader: \"剩牌\" holds 54 pictures named suit then rank, in reading order, all visible; each button says 剩 N 张",
                  problems.empty() ? "as the screen shows" : problems);
     // A 32-bit process on 64-bit Windows may see its system folder as SysWOW64.
     wchar_t system[MAX_PATH] = {}, wow64[MAX_PATH] = {};

@@ -80,8 +80,9 @@ bool registerCardPicturesClass(HINSTANCE instance) {
     return RegisterClassExW(&wc) != 0;
 }
 
-HWND createCardPictures(HWND parent, int id, const RECT& area, const CardCells* cells, HINSTANCE instance) {
-    return CreateWindowExW(0, kCardPicturesClass, nullptr, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, area.left, area.top,
+HWND createCardPictures(HWND parent, int id, const RECT& area, const CardCells* cells, const wchar_t* name,
+                        HINSTANCE instance) {
+    return CreateWindowExW(0, kCardPicturesClass, name, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, area.left, area.top,
                            area.right - area.left, area.bottom - area.top, parent,
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance,
                            const_cast<CardCells*>(cells));  // read only, through GWLP_USERDATA

@@ -24,9 +24,10 @@ using CardCells = std::array<CardCell, 15 * 4>;  // by (row - 1) * 4 + element
 bool registerCardPicturesClass(HINSTANCE instance);
 
 // A visible child of `parent` with the control id `id`, covering `area` (in
-// the parent's client area) and drawing `cells`, which must outlive it. Null
-// on failure.
-HWND createCardPictures(HWND parent, int id, const RECT& area, const CardCells* cells, HINSTANCE instance);
+// the parent's client area) and drawing `cells`, which must outlive it.
+// `name` is never drawn: screen readers say it. Null on failure.
+HWND createCardPictures(HWND parent, int id, const RECT& area, const CardCells* cells, const wchar_t* name,
+                        HINSTANCE instance);
 
 // Has a cell drawn again, once the messages in hand are done: after its
 // picture was shown or hidden or given other art.

@@ -392,7 +392,9 @@ RECT Form::placeCells() {
 
 bool Form::createPictures() {
     const RECT area = placeCells();
-    pictures_ = createCardPictures(hwnd_, IDC_PICTURES, area, &cells_, instance_);
+    // Named as the group box that holds them: "剩牌", the cards that remain.
+    const Text name = Text().utf8(findControl("Frame1")->caption);
+    pictures_ = createCardPictures(hwnd_, IDC_PICTURES, area, &cells_, name.c_str(), instance_);
     if (!pictures_) return fail(Text(L"the window of the card pictures could not be created (error ") << lastError() << L")");
     if (!SetWindowSubclass(pictures_, picturesProc, IDC_PICTURES, reinterpret_cast<DWORD_PTR>(this)))
         return fail(Text(L"the window of the card pictures could not be hooked up for screen readers"));
