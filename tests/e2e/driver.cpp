@@ -43,8 +43,8 @@ namespace {
 constexpr DWORD kStartTimeoutMs = 60000;   // Wine under emulation is slow to start a process
 constexpr DWORD kSettleTimeoutMs = 10000;  // for input to show on the screen
 constexpr int kColourTolerance = 8;
-constexpr int kMarkerRow = 12;
-constexpr int kDarkest = 0x80;  // a "dark" frame line: no channel above half  // "Q": its count tells that earlier input has been handled
+constexpr int kMarkerRow = 12;   // "Q": its count tells that earlier input has been handled
+constexpr int kDarkest = 0x80;   // a "dark" frame line: no channel above half
 
 const ControlSpec& controlById(int id) {
     for (const auto& entry : pellora::controlTable())
