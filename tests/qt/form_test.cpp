@@ -5,11 +5,13 @@
 #include "layout.h"
 #include "pictures.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QFontInfo>
 #include <QGroupBox>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
@@ -84,6 +86,7 @@ private slots:
     void jokerHidesOnceAndComesBack();
     void resetBringsBackTheDeckAndOnlyItsClickResets();
     void stayOnTopFollowsTheTickWithoutRecreatingTheWindow();
+    void aScreenReaderMeetsEveryCardAndWhatRemains();
     void closingEndsTheProgram();
 
 private:
@@ -366,6 +369,66 @@ void FormTest::stayOnTopFollowsTheTickWithoutRecreatingTheWindow() {
     QVERIFY(!(handle->flags() & Qt::WindowStaysOnTopHint));
     QCOMPARE(form_->winId(), id);
     QCOMPARE(form_->geometry(), placed);
+}
+
+void FormTest::aScreenReaderMeetsEveryCardAndWhatRemains() {
+    // A reader that starts after the window is shown: from then on the buttons
+    // say how many of their cards remain.
+    QTest::mouseClick(button(*form_, "Command13"), Qt::LeftButton);
+    QAccessible::setActive(true);
+    const auto inactive = qScopeGuard([] { QAccessible::setActive(false); });
+    Form& form = *form_;
+    auto describe = [&form](const char* name) {
+        return QAccessible::queryAccessibleInterface(form.control(name))->text(QAccessible::Description);
+    };
+    auto card = [&form](int row, int element) { return QAccessible::queryAccessibleInterface(form.picture(row, element)); };
+    QCOMPARE(describe("Command13"), QStringLiteral("剩 3 张"));
+    QCOMPARE(describe("Command14"), QStringLiteral("剩 1 张"));
+
+    QAccessibleInterface* window = QAccessible::queryAccessibleInterface(&form);
+    QCOMPARE(window->role(), QAccessible::Window);
+    QCOMPARE(window->text(QAccessible::Name), QStringLiteral("Pellora"));
+    // The group box holds the cards as a sighted user reads them: line by line
+    // from the top, left to right.
+    QStringList expected{QStringLiteral("大王"), QStringLiteral("小王")};
+    for (const char* rank : {"2", "A", "K", "Q", "J", "10", "9", "8", "7", "6", "5", "4", "3"})
+        for (const char* suit : {"黑桃", "红桃", "梅花", "方块"}) expected << QString::fromUtf8(suit) + QString::fromUtf8(rank);
+    QAccessibleInterface* group = QAccessible::queryAccessibleInterface(form.control("Frame1"));
+    QStringList names;
+    for (int i = 0; i < group->childCount(); ++i) {
+        QAccessibleInterface* child = group->child(i);
+        QCOMPARE(child->role(), QAccessible::Graphic);
+        QVERIFY(!child->state().focusable);
+        const auto* picture = qobject_cast<CardPicture*>(child->object());
+        if (picture->row() == 13 && picture->element() == 0) QVERIFY(child->state().invisible);  // played above
+        else QVERIFY(!child->state().invisible);
+        QCOMPARE(child->rect(), picture->isVisible() ? QRect(picture->mapToGlobal(QPoint(0, 0)), picture->size()) : QRect());
+        names << child->text(QAccessible::Name);
+    }
+    QCOMPARE(names, expected);
+
+    auto* k = button(form, "Command13");
+    QTest::mousePress(k, Qt::RightButton);
+    QVERIFY(!card(13, 0)->state().invisible);
+    QCOMPARE(describe("Command13"), QStringLiteral("剩 4 张"));
+    QTest::mouseClick(k, Qt::LeftButton);
+    QVERIFY(card(13, 0)->state().invisible);
+    QVERIFY(!card(13, 1)->state().invisible);
+    QCOMPARE(describe("Command13"), QStringLiteral("剩 3 张"));
+    QTest::mouseClick(button(form, "Command14"), Qt::LeftButton);
+    QTest::mouseClick(button(form, "Command2"), Qt::LeftButton);
+    QVERIFY(card(14, 0)->state().invisible);
+    QCOMPARE(describe("Command14"), QStringLiteral("剩 0 张"));
+    QCOMPARE(describe("Command2"), QStringLiteral("剩 3 张"));
+    QTest::mouseClick(button(form, "Command17"), Qt::LeftButton);
+    for (const PictureCell& cell : pictureTable()) QVERIFY(!card(cell.row, cell.element)->state().invisible);
+    for (int row = kFirstRow; row <= kLastRow; ++row) {
+        const ControlSpec* entry = buttonForRow(row);
+        QCOMPARE(describe(entry->name), isJokerRow(row) ? QStringLiteral("剩 1 张") : QStringLiteral("剩 4 张"));
+        // The name stays the caption.
+        QCOMPARE(QAccessible::queryAccessibleInterface(form.control(entry->name))->text(QAccessible::Name),
+                 QString::fromUtf8(entry->caption));
+    }
 }
 
 void FormTest::closingEndsTheProgram() {

@@ -2,11 +2,37 @@
 
 #include "pictures.h"
 
+#include <QAccessibleWidget>
 #include <QPainter>
 
 #include <cmath>
 
 namespace pellora {
+
+namespace {
+
+// Named from the card the picture shows, when asked: nothing is built before.
+// Hidden while played, so it is neither visible nor showing then.
+class CardPictureAccessible : public QAccessibleWidget {
+public:
+    explicit CardPictureAccessible(CardPicture* picture) : QAccessibleWidget(picture, QAccessible::Graphic) {}
+
+    QString text(QAccessible::Text kind) const override {
+        if (kind != QAccessible::Name) return QAccessibleWidget::text(kind);
+        const auto* picture = static_cast<const CardPicture*>(widget());
+        const CardName name = cardName(picture->row(), picture->element());
+        return QString::fromUtf8(name.suit) + QString::fromUtf8(name.rank);
+    }
+};
+
+QAccessibleInterface* cardPictureAccessible(const QString&, QObject* object) {
+    auto* picture = qobject_cast<CardPicture*>(object);
+    return picture ? new CardPictureAccessible(picture) : nullptr;
+}
+
+}  // namespace
+
+void installCardPictureAccessibility() { QAccessible::installFactory(cardPictureAccessible); }
 
 QString cardPictureResource(int row, int element, int scale) {
     return QStringLiteral(":/") + QString::fromStdString(cardPicturePath(row, element, scale));

@@ -35,4 +35,9 @@ private:
 // The art's resource path at a scale, e.g. ":/cards/150/K-spade.png".
 QString cardPictureResource(int row, int element, int scale);
 
+// Lets a screen reader meet every picture as a graphic named for its card
+// ("方块K", "大王"), not showing while the card is played. Only registers a
+// factory: Qt makes the objects when an assistive technology first asks.
+void installCardPictureAccessibility();
+
 }  // namespace pellora

@@ -1,9 +1,11 @@
 #include "form.h"
 
 #include "card_picture.h"
+#include "pictures.h"
 #include "rank_button.h"
 #include "stay_on_top.h"
 
+#include <QAccessibleWidget>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QIcon>
@@ -40,11 +42,22 @@ QFont fontFor(FontRole role) {
     return font;
 }
 
+// The window as readers expect an application's window: a frame with its
+// caption as name. A plain top-level widget would surface as a filler.
+QAccessibleInterface* formAccessible(const QString&, QObject* object) {
+    auto* form = qobject_cast<Form*>(object);
+    return form ? new QAccessibleWidget(form, QAccessible::Window) : nullptr;
+}
+
 }  // namespace
 
 Form::Form(QWidget* parent) : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                                                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                                                   Qt::WindowCloseButtonHint) {
+    // What a screen reader is told is made only once one asks: until then
+    // these are two function pointers in a list.
+    QAccessible::installFactory(formAccessible);
+    installCardPictureAccessibility();
     setObjectName(QStringLiteral("form1"));
     setWindowTitle(QStringLiteral("Pellora"));
     setWindowIcon(QIcon(QStringLiteral(":/pellora.ico")));
@@ -56,7 +69,12 @@ Form::Form(QWidget* parent) : QWidget(parent, Qt::Window | Qt::CustomizeWindowHi
     createPictures();
     setTabOrderFromTable();
     control("Command1")->setFocus();
+
+    QAccessible::installActivationObserver(this);
+    accessibilityActiveChanged(QAccessible::isActive());
 }
+
+Form::~Form() { QAccessible::removeActivationObserver(this); }
 
 QWidget* Form::control(const char* name) const {
     for (std::size_t i = 0; i < controls_.size(); ++i)
@@ -106,9 +124,17 @@ void Form::createStayOnTopBox(const ControlSpec& entry) {
 }
 
 void Form::createPictures() {
+    // Made in reading order, line by line from the top and left to right in a
+    // line: a screen reader goes through the group box's children in this order.
+    std::array<const PictureCell*, kPictureCount> reading{};
+    std::transform(pictureTable().begin(), pictureTable().end(), reading.begin(), [](const PictureCell& c) { return &c; });
+    std::sort(reading.begin(), reading.end(), [](const PictureCell* a, const PictureCell* b) {
+        return a->twips.top != b->twips.top ? a->twips.top < b->twips.top : a->twips.left < b->twips.left;
+    });
     // The cells are children of the group box, placed from its corner.
     const Rect frame = toPixels({kFrameLeftTwips, kFrameTopTwips, 0, 0}, kLayoutDpi);
-    for (const PictureCell& cell : pictureTable()) {
+    for (const PictureCell* entry : reading) {
+        const PictureCell& cell = *entry;
         auto* picture = new CardPicture(cell.row, cell.element, frame_);
         picture->setObjectName(QStringLiteral("Image%1(%2)").arg(cell.row).arg(cell.element));
         const Rect px = toPixels(cell.twips, kLayoutDpi);
@@ -153,6 +179,23 @@ void Form::onStayOnTopClick() {
 void Form::apply(const Assignment& assignment) {
     if (CardPicture* target = picture(assignment.row, assignment.element))
         target->setVisible(assignment.state == Visibility::Visible);
+    if (describing_) describeRemaining(assignment.row);
+}
+
+void Form::describeRemaining(int row) {
+    const ControlSpec* entry = buttonForRow(row);
+    if (!entry) return;
+    const int remaining = picturesInRow(row) - tally_.played(row);
+    // Qt tells a listening screen reader when the text changes.
+    controls_[static_cast<std::size_t>(entry - controlTable().data())]->setAccessibleDescription(
+        QString::fromUtf8(kRemainingBefore) + QString::number(remaining) + QString::fromUtf8(kRemainingAfter));
+}
+
+void Form::accessibilityActiveChanged(bool active) {
+    // While no reader listens the descriptions are left as they are.
+    describing_ = active;
+    if (active)
+        for (int row = kFirstRow; row <= kLastRow; ++row) describeRemaining(row);
 }
 
 void Form::place(QWidget* widget, const ControlSpec& entry) {

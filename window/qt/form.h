@@ -5,6 +5,7 @@
 #include "layout.h"
 #include "tally.h"
 
+#include <QAccessible>
 #include <QString>
 #include <QWidget>
 
@@ -17,11 +18,12 @@ namespace pellora {
 
 class CardPicture;
 
-class Form : public QWidget {
+class Form : public QWidget, private QAccessible::ActivationObserver {
     Q_OBJECT
 
 public:
     explicit Form(QWidget* parent = nullptr);
+    ~Form() override;
 
     // Empty when the window was built completely; otherwise what failed.
     QString startupError() const { return startupError_; }
@@ -45,6 +47,9 @@ private:
     void onStayOnTopClick();
 
     void apply(const Assignment& assignment);
+    // "剩 3 张" as the accessible description of the row's button.
+    void describeRemaining(int row);
+    void accessibilityActiveChanged(bool active) override;
     void place(QWidget* widget, const ControlSpec& entry);
     void fail(const QString& what);
 
@@ -53,6 +58,7 @@ private:
     std::array<CardPicture*, kRowCount * kSuitsPerRank> pictures_{};
     QWidget* frame_ = nullptr;
     QCheckBox* stayOnTop_ = nullptr;
+    bool describing_ = false;  // a screen reader is there: the buttons' descriptions follow the tally
     QString startupError_;
 };
 
