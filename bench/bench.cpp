@@ -65,6 +65,13 @@ double percentile(std::vector<double> v, double p) {
     return v[std::min(v.size(), std::max<std::size_t>(rank, 1)) - 1];
 }
 
+// The largest figure; NAN when there is none or any could not be read.
+double worst(const std::vector<double>& v) {
+    double most = v.empty() ? NAN : v[0];
+    for (double x : v) most = std::isnan(x) || std::isnan(most) ? NAN : std::max(most, x);
+    return most;
+}
+
 double least(const std::vector<double>& v) { return v.empty() ? NAN : *std::min_element(v.begin(), v.end()); }
 
 // a[i] / b[i] for rounds measured side by side.
@@ -156,13 +163,14 @@ public:
                    : 0;
     }
 
-    // User plus kernel CPU time so far, in ms. Under Wine GetProcessTimes
-    // does not answer for another process (it gives a total that grows from
-    // run to run), so there it is read from Linux's /proc, through Wine's Z:
-    // drive, for the host process that runs the program.
+    // User plus kernel CPU time so far, in ms; NAN when it cannot be told.
+    // Under Wine GetProcessTimes does not answer for another process (it
+    // gives a total that grows from run to run), so there it is read from
+    // Linux's /proc, through Wine's Z: drive, for the host process that runs
+    // the program. GetProcessTimes is asked only where there is no /proc.
     double cpuMs() const {
-        const double fromLinux = linuxCpuMs();
-        if (!std::isnan(fromLinux)) return fromLinux;
+        double fromLinux = NAN;
+        if (linuxCpuMs(fromLinux)) return fromLinux;
         FILETIME created, exited, kernel, user;
         if (!GetProcessTimes(process_.hProcess, &created, &exited, &kernel, &user)) return NAN;
         auto ms = [](FILETIME f) { return static_cast<double>((static_cast<ULONGLONG>(f.dwHighDateTime) << 32) | f.dwLowDateTime) / 1e4; };
@@ -181,30 +189,33 @@ private:
         return text;
     }
 
-    // utime + stime of the one Linux process whose command line names this
-    // program's file (and is not this driver, which names it too); NAN if
-    // there is no /proc or no single such process.
-    double linuxCpuMs() const {
-        const std::wstring file = program_.exe.substr(program_.exe.find_last_of(L"\\/") + 1);
-        std::string name = narrow(file);
-        for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    static std::string lower(std::string text) {
+        for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return text;
+    }
+
+    // False where there is no /proc to read (not under Wine). Otherwise `ms`
+    // is utime + stime of the one Linux process whose first argument is this
+    // program's path, or NAN when there is not exactly one: other people's
+    // Wine programs, a test run of Pellora.exe among them, share the /proc.
+    bool linuxCpuMs(double& ms) const {
+        ms = NAN;
+        const std::string path = lower(narrow(program_.exe));
         WIN32_FIND_DATAW entry;
         HANDLE find = FindFirstFileW(L"Z:\\proc\\*", &entry);
-        if (find == INVALID_HANDLE_VALUE) return NAN;
+        if (find == INVALID_HANDLE_VALUE) return false;
         std::vector<std::wstring> matches;
         do {
             const std::wstring pid = entry.cFileName;
             if (pid.empty() || pid.find_first_not_of(L"0123456789") != std::wstring::npos) continue;
-            std::string commandLine = readLinuxFile(L"Z:\\proc\\" + pid + L"\\cmdline");
-            for (char& c : commandLine) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-            if (commandLine.find(name) != std::string::npos && commandLine.find("pellora_bench") == std::string::npos)
-                matches.push_back(pid);
+            const std::string commandLine = readLinuxFile(L"Z:\\proc\\" + pid + L"\\cmdline");
+            if (lower(commandLine.substr(0, commandLine.find('\0'))) == path) matches.push_back(pid);
         } while (FindNextFileW(find, &entry));
         FindClose(find);
-        if (matches.size() != 1) return NAN;
+        if (matches.size() != 1) return true;
         const std::string stat = readLinuxFile(L"Z:\\proc\\" + matches[0] + L"\\stat");
         const std::size_t end = stat.rfind(')');
-        if (end == std::string::npos) return NAN;
+        if (end == std::string::npos) return true;
         // Fields after the name: state is 3rd, utime the 14th and stime the 15th.
         std::vector<std::string> fields;
         std::size_t at = end + 2;
@@ -214,9 +225,10 @@ private:
             if (next == std::string::npos) break;
             at = next + 1;
         }
-        if (fields.size() < 13) return NAN;
+        if (fields.size() < 13) return true;
         const double ticks = std::strtod(fields[11].c_str(), nullptr) + std::strtod(fields[12].c_str(), nullptr);
-        return ticks * 10;  // USER_HZ is 100 on Linux
+        ms = ticks * 10;  // USER_HZ is 100 on Linux
+        return true;
     }
 
     HWND findWindow() const { return findTopWindow(process_.dwProcessId, program_.windowClass); }
@@ -450,11 +462,11 @@ public:
         const double startRatio = median(pelloraStart_) / median(controlsFloorStart_);
         const double memRatio = median(pelloraMemory_) / median(controlsFloorMemory_);
         const double clickMedian = median(pelloraClicks_), clickP99 = percentile(pelloraClicks_, 99);
-        const double idle = *std::max_element(pelloraIdle_.begin(), pelloraIdle_.end());
-        const double floorIdle = *std::max_element(floorIdle_.begin(), floorIdle_.end());
-        const double controlsFloorIdle = *std::max_element(controlsFloorIdle_.begin(), controlsFloorIdle_.end());
+        const double idle = worst(pelloraIdle_), floorIdle = worst(floorIdle_), controlsFloorIdle = worst(controlsFloorIdle_);
         const double size = fileKb(pellora_.exe), floorSize = fileKb(floor_.exe);
-        const bool cpuTimesWork = median(pelloraStartCpu_) > 0;
+        // A program that has painted its window has used some CPU.
+        const bool cpuTimesWork = !std::isnan(idle) && !std::isnan(worst(pelloraStartCpu_)) && least(pelloraStartCpu_) > 0;
+        auto cpu = [](double ms) { return std::isnan(ms) ? std::string("not measurable") : format("%.1f ms", ms); };
 
         std::printf("\n%-36s %-22s %-10s %s\n", "figure", "value", "target", "ratio / met");
         auto row = [](const char* figure, const std::string& value, const char* target, const std::string& verdict) {
@@ -490,11 +502,11 @@ public:
             judge(memRatio, pelloraMemory_, controlsFloorMemory_, 1.05));
         row("  peak working set / bare floor", format("%.2f", median(pelloraMemory_) / median(floorMemory_)), "",
             format("controls floor / bare floor %.2f", median(controlsFloorMemory_) / median(floorMemory_)));
-        row("idle CPU over 10 s, Pellora (max)", cpuTimesWork ? format("%.1f ms", idle) : "not measurable", "0",
+        row("idle CPU over 10 s, Pellora (max)", cpuTimesWork ? cpu(idle) : cpu(NAN), "0",
             cpuTimesWork ? met(idle == 0) : "no CPU time could be read");
-        row("  controls floor / bare floor (max)",
-            cpuTimesWork ? format("%.1f / %.1f ms", controlsFloorIdle, floorIdle) : "not measurable", "", "");
-        row("  Pellora, pointer resting on a button", format("%.1f ms", pelloraIdleHover_), "", "");
+        row("  controls floor (max)", cpu(controlsFloorIdle), "", "");
+        row("  bare floor (max)", cpu(floorIdle), "", "");
+        row("  Pellora, pointer resting on a button", cpu(pelloraIdleHover_), "", "");
         row("size of Pellora.exe", format("%.0f KB", size), "<= 300 KB", format("%.2f %s", size / 300, met(size <= 300)));
         row("  size of the bare floor", format("%.0f KB", floorSize), "", "");
         std::fflush(stdout);
