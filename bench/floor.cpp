@@ -50,7 +50,7 @@ HFONT makeFont(pellora::FontRole role) {
     if (role == pellora::FontRole::Default) {
         NONCLIENTMETRICSW metrics{};
         metrics.cbSize = sizeof(metrics);
-        SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
+        if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) return nullptr;
         return CreateFontIndirectW(&metrics.lfMessageFont);
     }
     const pellora::FontSpec& spec = pellora::fontSpec(role);
