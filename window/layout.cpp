@@ -82,6 +82,18 @@ const std::array<PictureCell, kPictureCount>& pictureTable() {
     return table;
 }
 
+std::array<int, kPictureCount> readingOrder() {
+    std::array<int, kPictureCount> order{};
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = static_cast<int>(i);
+    const auto& table = pictureTable();
+    std::sort(order.begin(), order.end(), [&](int a, int b) {
+        const Rect& p = table[static_cast<std::size_t>(a)].twips;
+        const Rect& q = table[static_cast<std::size_t>(b)].twips;
+        return p.top != q.top ? p.top < q.top : p.left < q.left;
+    });
+    return order;
+}
+
 template <typename Match>
 const ControlSpec* findControlIf(Match match) {
     const auto& table = controlTable();

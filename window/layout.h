@@ -68,6 +68,11 @@ constexpr int kPictureCount = 54;
 const std::array<ControlSpec, kControlCount>& controlTable();   // in creation (z) order
 const std::array<PictureCell, kPictureCount>& pictureTable();   // rows 1..15, elements 0..3
 
+// The pictures in the order a reader meets them: line by line from the top
+// (the jokers, then 2, A, K ... 3), left to right in a line (spade, heart,
+// club, diamond). Indexes into pictureTable().
+std::array<int, kPictureCount> readingOrder();
+
 // nullptr when there is no such control.
 const ControlSpec* findControl(const char* name);
 const ControlSpec* buttonForRow(int row);

@@ -3,6 +3,7 @@
 #include "tally.h"
 
 #include <gtest/gtest.h>
+#include <algorithm>
 
 #include <map>
 #include <set>
@@ -137,6 +138,22 @@ TEST(CardPictures, FilesAreNamedByRankAndSuit) {
     EXPECT_FALSE(pellora::isRedPicture(5, 3));
     EXPECT_TRUE(pellora::isRedPicture(14, 0));
     EXPECT_FALSE(pellora::isRedPicture(15, 0));
+}
+
+TEST(CardPictures, ReadingOrderGoesLineByLineLeftToRight) {
+    const auto order = pellora::readingOrder();
+    auto at = [&](std::size_t k) {
+        const pellora::PictureCell& c = pellora::pictureTable()[static_cast<std::size_t>(order[k])];
+        return std::make_pair(c.row, c.element);
+    };
+    EXPECT_EQ(at(0), std::make_pair(14, 0));  // 大王, left of 小王
+    EXPECT_EQ(at(1), std::make_pair(15, 0));
+    for (int e = 0; e < 4; ++e) EXPECT_EQ(at(2 + static_cast<std::size_t>(e)), std::make_pair(2, 3 - e));  // line "2": spade first
+    EXPECT_EQ(at(6), std::make_pair(1, 3));                                                                 // then "A"
+    EXPECT_EQ(at(53), std::make_pair(3, 0));                                                                // 方块3 last
+    auto sorted = order;
+    std::sort(sorted.begin(), sorted.end());
+    for (int i = 0; i < pellora::kPictureCount; ++i) EXPECT_EQ(sorted[static_cast<std::size_t>(i)], i) << "every picture once";
 }
 
 TEST(CardPictures, NamesSaySuitThenRankInChinese) {

@@ -126,15 +126,10 @@ void Form::createStayOnTopBox(const ControlSpec& entry) {
 void Form::createPictures() {
     // Made in reading order, line by line from the top and left to right in a
     // line: a screen reader goes through the group box's children in this order.
-    std::array<const PictureCell*, kPictureCount> reading{};
-    std::transform(pictureTable().begin(), pictureTable().end(), reading.begin(), [](const PictureCell& c) { return &c; });
-    std::sort(reading.begin(), reading.end(), [](const PictureCell* a, const PictureCell* b) {
-        return a->twips.top != b->twips.top ? a->twips.top < b->twips.top : a->twips.left < b->twips.left;
-    });
     // The cells are children of the group box, placed from its corner.
     const Rect frame = toPixels({kFrameLeftTwips, kFrameTopTwips, 0, 0}, kLayoutDpi);
-    for (const PictureCell* entry : reading) {
-        const PictureCell& cell = *entry;
+    for (const int index : readingOrder()) {
+        const PictureCell& cell = pictureTable()[static_cast<std::size_t>(index)];
         auto* picture = new CardPicture(cell.row, cell.element, frame_);
         picture->setObjectName(QStringLiteral("Image%1(%2)").arg(cell.row).arg(cell.element));
         const Rect px = toPixels(cell.twips, kLayoutDpi);

@@ -6,7 +6,6 @@
 
 #include <oleacc.h>
 
-#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <cstring>
@@ -39,10 +38,9 @@ bool bind(HMODULE module, const char* name, Function& function) {
 // Pellora.exe (in a downloads folder, say) is never loaded.
 HMODULE loadSystemLibrary(const wchar_t* name) { return LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32); }
 
-// The 54 pictures as a reader meets them: line by line from the top, left to
-// right in a line (jokers, then 2, A, K ... 3; spade, heart, club, diamond).
-// Child id k (1..54) is entry k - 1. Sorted when first needed: a constant
-// until then, nothing to run at start-up.
+// The 54 pictures as a reader meets them (readingOrder()): child id k
+// (1..54) is entry k - 1. Sorted when first needed: a constant until then,
+// nothing to run at start-up.
 class Reading {
 public:
     const PictureCell& of(long child) {
@@ -61,13 +59,7 @@ public:
 private:
     void make() {
         if (made_) return;
-        for (std::size_t i = 0; i < cell_.size(); ++i) cell_[i] = static_cast<int>(i);
-        const auto& table = pictureTable();
-        std::sort(cell_.begin(), cell_.end(), [&](int a, int b) {
-            const Rect& p = table[static_cast<std::size_t>(a)].twips;
-            const Rect& q = table[static_cast<std::size_t>(b)].twips;
-            return p.top != q.top ? p.top < q.top : p.left < q.left;
-        });
+        cell_ = readingOrder();
         made_ = true;
     }
 
