@@ -3,8 +3,8 @@
 #include "tally.h"
 
 #include <gtest/gtest.h>
-#include <algorithm>
 
+#include <algorithm>
 #include <map>
 #include <set>
 #include <string>
