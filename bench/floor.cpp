@@ -53,12 +53,12 @@ HFONT makeFont(pellora::FontRole role) {
         if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0)) return nullptr;
         return CreateFontIndirectW(&metrics.lfMessageFont);
     }
-    const pellora::FontSpec& spec = pellora::fontSpec(role);
+    const pellora::FontSpec& wanted = pellora::fontSpec(role);
     LOGFONTW font{};
-    font.lfHeight = -MulDiv(spec.decipoints, kDpi, 720);
-    font.lfWeight = spec.weight;
+    font.lfHeight = -MulDiv(wanted.decipoints, kDpi, 720);
+    font.lfWeight = wanted.weight;
     font.lfCharSet = DEFAULT_CHARSET;
-    lstrcpynW(font.lfFaceName, Wide(spec.face).text, LF_FACESIZE);
+    lstrcpynW(font.lfFaceName, Wide(wanted.face).text, LF_FACESIZE);
     return CreateFontIndirectW(&font);
 }
 
