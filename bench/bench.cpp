@@ -260,12 +260,18 @@ public:
         return true;
     }
 
-    bool allCardsPainted(HWND form) const {
-        POINT origin{0, 0};
+    // The whole window on the screen, and where its client area starts.
+    static Screenshot grabWindow(HWND form, POINT& origin) {
+        origin = POINT{0, 0};
         ClientToScreen(form, &origin);
         RECT area;
         GetWindowRect(form, &area);
-        const Screenshot shot = Screenshot::grab(area);
+        return Screenshot::grab(area);
+    }
+
+    bool allCardsPainted(HWND form) const {
+        POINT origin;
+        const Screenshot shot = grabWindow(form, origin);
         if (!shot.valid()) return false;
         for (const auto& cell : pellora::pictureTable())
             if (!cellShows(shot, origin, cell.row, cell.element, true)) return false;
@@ -297,11 +303,8 @@ public:
     // The controls floor: every cell a dark frame line around white, every
     // control with its caption.
     bool controlsFloorPainted(HWND form) const {
-        POINT origin{0, 0};
-        ClientToScreen(form, &origin);
-        RECT area;
-        GetWindowRect(form, &area);
-        const Screenshot shot = Screenshot::grab(area);
+        POINT origin;
+        const Screenshot shot = grabWindow(form, origin);
         if (!shot.valid()) return false;
         const Rgb white{255, 255, 255};
         for (const auto& cell : pellora::pictureTable()) {
