@@ -7,7 +7,7 @@ set(appstream_id invalid.pellora.Pellora)
 set(doc "${CMAKE_INSTALL_DATADIR}/doc/pellora")
 
 install(TARGETS pellora RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(FILES "${PROJECT_SOURCE_DIR}/window/qt/pellora.desktop" DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES "${PROJECT_SOURCE_DIR}/qt/pellora.desktop" DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 # Every size the icon theme asks for, up to 256 px, and the SVG; cardart draws them.
 install(DIRECTORY "${PROJECT_SOURCE_DIR}/assets/icons/hicolor" DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
 install(FILES "${linux}/${appstream_id}.metainfo.xml" DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
