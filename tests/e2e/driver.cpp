@@ -12,6 +12,7 @@
 #include "pe_file.h"
 #include "report.h"
 #include "screen.h"
+#include "tester.h"
 
 #include "control_ids.h"
 #include "dpi.h"  // WM_DPICHANGED and WM_GETDPISCALEDSIZE where the headers lack them
@@ -40,34 +41,10 @@ using pellora::PictureCell;
 
 namespace {
 
-constexpr DWORD kStartTimeoutMs = 60000;   // Wine under emulation is slow to start a process
-constexpr DWORD kSettleTimeoutMs = 10000;  // for input to show on the screen
-constexpr int kColourTolerance = 8;
-constexpr int kMarkerRow = 12;   // "Q": its count tells that earlier input has been handled
-constexpr int kDarkest = 0x80;   // a "dark" frame line: no channel above half
-
 const ControlSpec& controlById(int id) {
     for (const auto& entry : pellora::controlTable())
         if (entry.id == id) return entry;
     return pellora::controlTable()[0];
-}
-
-std::string cellName(int row, int element) { return format("Image%d(%d)", row, element); }
-
-
-bool sameRect(const RECT& a, const RECT& b) {
-    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
-}
-
-std::string describe(const RECT& r) {
-    return format("(%ld,%ld %ldx%ld)", r.left, r.top, r.right - r.left, r.bottom - r.top);
-}
-
-
-template <typename Fn>
-Fn user32Function(const char* name) {
-    FARPROC proc = GetProcAddress(GetModuleHandleW(L"user32.dll"), name);
-    return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(proc));
 }
 
 // Screen reads and input must be in real pixels, not scaled for a program
@@ -96,186 +73,6 @@ int systemMetricAt(int index, int dpi) {
     auto forDpi = user32Function<ForDpiFn>("GetSystemMetricsForDpi");
     return forDpi ? forDpi(index, static_cast<UINT>(dpi)) : GetSystemMetrics(index);
 }
-
-// The tally as a user expects it, written down independently of the program.
-using Model = TallyModel;
-
-// The running program plus what it should show.
-class Tester {
-public:
-    Tester(PelloraApp& app, Report& report, const CardImages& art, int dpi)
-        : app_(app), report_(report), art_(art), dpi_(dpi),
-          background_(fromColorref(GetSysColor(COLOR_BTNFACE))) {}
-
-    Model& model() { return model_; }
-    int dpi() const { return dpi_; }
-
-    POINT clientOrigin() const {
-        POINT p{0, 0};
-        ClientToScreen(app_.form(), &p);
-        return p;
-    }
-
-    POINT buttonCentre(int id) const { return centreOf(app_.control(id)); }
-
-    // Everything wrong with the 54 cells on the screen against the model.
-    std::string screenProblems() const {
-        const RECT area = windowRect(app_.form());
-        const Screenshot shot = Screenshot::grab(area);
-        if (!shot.valid()) return "the screen could not be read";
-        std::string problems;
-        int count = 0;
-        for (const PictureCell& cell : pellora::pictureTable()) {
-            const std::string problem = cellProblem(shot, cell, model_.visible(cell.row, cell.element));
-            if (problem.empty()) continue;
-            if (++count <= 3) problems += (problems.empty() ? "" : "; ") + problem;
-        }
-        if (count > 3) problems += format("; and %d more cells", count - 3);
-        return problems;
-    }
-
-    // Waits for the screen to match the model; returns what is still wrong.
-    std::string settledScreenProblems(DWORD timeoutMs) const {
-        std::string problems;
-        waitUntil(timeoutMs, [&] { return (problems = screenProblems()).empty(); });
-        return problems;
-    }
-
-    // Input is handled in order, so once a marker click on "Q" shows in its
-    // count, everything sent before it has been handled too. The count the
-    // marker aims at must be one the program cannot show sooner: not the count
-    // it showed before the step (a reset, then one click, can bring "Q" right
-    // back there while the reset is still unhandled), nor one on the way.
-    // So the clicks all go one way, one more if the first lands on the old count.
-    bool syncWithMarker() {
-        const POINT q = buttonCentre(IDC_COMMAND_BASE + kMarkerRow);
-        const bool up = markerDirection(model_.played[kMarkerRow], markerShown_) > 0;
-        do {
-            clickAt(q, up ? MouseButton::Left : MouseButton::Right);
-            if (up) model_.play(kMarkerRow);
-            else model_.undo(kMarkerRow);
-        } while (model_.played[kMarkerRow] == markerShown_);
-        const bool seen = waitUntil(kSettleTimeoutMs, [&] {
-            return shownPlayed(app_.form(), kMarkerRow, dpi_) == model_.played[kMarkerRow];
-        });
-        if (seen) markerShown_ = model_.played[kMarkerRow];
-        return seen;
-    }
-
-    // One check: after the step's input, all 54 cells match the model.
-    bool verify(const std::string& name) {
-        if (!syncWithMarker()) return report_.check(false, name, "the program stopped handling input (marker click on Q never counted)");
-        const std::string problems = settledScreenProblems(kSettleTimeoutMs);
-        if (report_.check(problems.empty(), name, problems.empty() ? modelSummary() : problems)) return true;
-        // Carry on from what the window shows, so that later steps test only themselves.
-        for (int row = pellora::kFirstRow; row <= pellora::kLastRow; ++row) {
-            const int played = shownPlayed(app_.form(), row, dpi_);
-            if (played >= 0) model_.played[row] = played;
-        }
-        markerShown_ = model_.played[kMarkerRow];
-        report_.note("model taken over from the window: " + modelSummary());
-        return false;
-    }
-
-    std::string modelSummary() const {
-        std::string s = "played";
-        for (int row = pellora::kFirstRow; row <= pellora::kLastRow; ++row)
-            if (model_.played[row]) s += format(" r%d=%d", row, model_.played[row]);
-        return s == "played" ? "full deck" : s;
-    }
-
-    // Click (left) / right press on the button of `row`, keeping the model in step.
-    void play(int row) {
-        clickAt(buttonCentre(IDC_COMMAND_BASE + row), MouseButton::Left);
-        model_.play(row);
-    }
-    void undo(int row, std::initializer_list<WORD> modifiers = {}) {
-        clickAt(buttonCentre(IDC_COMMAND_BASE + row), MouseButton::Right, modifiers);
-        model_.undo(row);
-    }
-    void reset() {
-        clickAt(buttonCentre(IDC_COMMAND17), MouseButton::Left);
-        model_.reset();
-    }
-
-    bool saveScreenshot(const std::wstring& path) const {
-        return Screenshot::grab(windowRect(app_.form())).saveBmp(path);
-    }
-
-    Screenshot grabClientArea() const {
-        RECT client{};
-        GetClientRect(app_.form(), &client);
-        MapWindowPoints(app_.form(), HWND_DESKTOP, reinterpret_cast<POINT*>(&client), 2);
-        return Screenshot::grab(client);
-    }
-
-private:
-    std::string cellProblem(const Screenshot& shot, const PictureCell& cell, bool visible) const {
-        const pellora::Rect px = pellora::toPixels(cell.twips, dpi_);
-        const POINT origin = clientOrigin();
-        const int x0 = origin.x + px.left;
-        const int y0 = origin.y + px.top;
-        const std::string name = cellName(cell.row, cell.element);
-        if (!visible) {
-            for (int y = 0; y < px.height; ++y)
-                for (int x = 0; x < px.width; ++x) {
-                    const Rgb c = shot.at(x0 + x, y0 + y);
-                    if (!closeTo(c, background_, kColourTolerance))
-                        return format("%s should be empty but shows %s at (%d,%d), background %s", name.c_str(),
-                                      describe(c).c_str(), x, y, describe(background_).c_str());
-                }
-            return {};
-        }
-        // The art with its frame line, centred in the cell; the rest of the
-        // cell (above 96 dpi) shows the background.
-        const CardImage& image = art_.of(cell.row, cell.element);
-        const int boxWidth = image.width + 2, boxHeight = image.height + 2;
-        const int boxLeft = (px.width - boxWidth) / 2, boxTop = (px.height - boxHeight) / 2;
-        int wrong = 0;
-        std::string first;
-        for (int y = 0; y < px.height; ++y)
-            for (int x = 0; x < px.width; ++x) {
-                const Rgb c = shot.at(x0 + x, y0 + y);
-                const int bx = x - boxLeft, by = y - boxTop;
-                if (bx < 0 || by < 0 || bx >= boxWidth || by >= boxHeight) {
-                    if (!closeTo(c, background_, kColourTolerance))
-                        return format("%s shows %s at (%d,%d) outside its %dx%d frame at (%d,%d), background %s",
-                                      name.c_str(), describe(c).c_str(), x, y, boxWidth, boxHeight, boxLeft, boxTop,
-                                      describe(background_).c_str());
-                    continue;
-                }
-                if (bx == 0 || by == 0 || bx == boxWidth - 1 || by == boxHeight - 1) {
-                    const bool drawn = !closeTo(c, background_, kColourTolerance) && !closeTo(c, {255, 255, 255}, kColourTolerance);
-                    const bool dark = c.r <= kDarkest && c.g <= kDarkest && c.b <= kDarkest;
-                    if (!drawn || (wantDarkFrame_ && !dark))
-                        return format("%s has no %sframe line: %s at (%d,%d)", name.c_str(), wantDarkFrame_ ? "dark " : "",
-                                      describe(c).c_str(), x, y);
-                    continue;
-                }
-                const Rgb want = image.at(bx - 1, by - 1);
-                if (closeTo(c, want, kColourTolerance)) continue;
-                if (wrong++ == 0)
-                    first = format("at (%d,%d) %s instead of %s", bx - 1, by - 1, describe(c).c_str(), describe(want).c_str());
-            }
-        return wrong ? format("%s differs from its %d %% card art in %d pixels, first %s", name.c_str(), art_.scale(),
-                              wrong, first.c_str())
-                     : std::string();
-    }
-
-    PelloraApp& app_;
-    Report& report_;
-    const CardImages& art_;
-    int dpi_;
-    Rgb background_;
-    Model model_;
-    int markerShown_ = 0;  // the marker row's count the program last showed
-    bool wantDarkFrame_ = false;
-
-public:
-    // The start check also asks that the frame line be dark; the steps only
-    // that it is there.
-    void expectDarkFrame(bool dark) { wantDarkFrame_ = dark; }
-};
 
 // ---- checks on the file ---------------------------------------------------
 
