@@ -1,0 +1,14 @@
+// The driver's checks, by concern, in the order the driver runs them. Each
+// prints one PASS or FAIL line per check through the Report.
+#pragma once
+
+#include <string>
+
+class PelloraApp;
+class Report;
+class Tester;
+
+// check_start.cpp: the file, and the window as it starts
+void checkResources(Report& report, const std::wstring& exe, const std::wstring& assets);
+void checkAgainstReference(Report& report, const Tester& t, const std::wstring& referencePath,
+                           const std::wstring& outFolder, const std::string& name);
