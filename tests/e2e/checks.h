@@ -12,3 +12,9 @@ class Tester;
 void checkResources(Report& report, const std::wstring& exe, const std::wstring& assets);
 void checkAgainstReference(Report& report, const Tester& t, const std::wstring& referencePath,
                            const std::wstring& outFolder, const std::string& name);
+
+// check_layout.cpp: the window and its controls
+void checkWindowSize(Report& report, PelloraApp& app, int dpi);
+void checkIcons(Report& report, const PelloraApp& app, int dpi, const std::string& name);
+void checkWindow(Report& report, PelloraApp& app, int dpi);
+void checkControls(Report& report, PelloraApp& app, int dpi);
