@@ -2,6 +2,7 @@
 // prints one PASS or FAIL line per check through the Report.
 #pragma once
 
+#include <functional>
 #include <string>
 
 class PelloraApp;
@@ -18,3 +19,11 @@ void checkWindowSize(Report& report, PelloraApp& app, int dpi);
 void checkIcons(Report& report, const PelloraApp& app, int dpi, const std::string& name);
 void checkWindow(Report& report, PelloraApp& app, int dpi);
 void checkControls(Report& report, PelloraApp& app, int dpi);
+
+// check_input.cpp: focus, keys, plays, undos and resets, 置顶, closing
+void checkFocus(Report& report, PelloraApp& app);
+void checkKeyboard(Tester& t, Report& report, PelloraApp& app);
+void checkSequences(Tester& t, Report& report, const std::wstring& outFolder);
+void checkStayOnTop(Tester& t, Report& report, PelloraApp& app);
+void checkShortRun(Tester& t, const std::wstring& outFolder);
+void checkClose(Report& report, const std::wstring& exe, const std::string& how, const std::function<void(PelloraApp&)>& close);
