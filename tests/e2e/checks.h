@@ -27,3 +27,7 @@ void checkSequences(Tester& t, Report& report, const std::wstring& outFolder);
 void checkStayOnTop(Tester& t, Report& report, PelloraApp& app);
 void checkShortRun(Tester& t, const std::wstring& outFolder);
 void checkClose(Report& report, const std::wstring& exe, const std::string& how, const std::function<void(PelloraApp&)>& close);
+
+// check_dpi.cpp: a change of display scale while the window is open
+void checkDpiChange(Report& report, PelloraApp& app, const std::wstring& assets, const std::wstring& outFolder,
+                    const std::wstring& referencePath, int dpi);
