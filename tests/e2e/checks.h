@@ -31,3 +31,6 @@ void checkClose(Report& report, const std::wstring& exe, const std::string& how,
 // check_dpi.cpp: a change of display scale while the window is open
 void checkDpiChange(Report& report, PelloraApp& app, const std::wstring& assets, const std::wstring& outFolder,
                     const std::wstring& referencePath, int dpi);
+
+// check_screen_reader.cpp: what a screen reader meets
+void checkAccessibility(Tester& t, Report& report, PelloraApp& app);
