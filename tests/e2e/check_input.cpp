@@ -46,6 +46,23 @@ int focusAfterKey(const PelloraApp& app, WORD key, std::initializer_list<WORD> m
 
 std::string idName(int id) { return id ? controlById(id).name : "nothing"; }
 
+// Starts one more Pellora.exe, closes it by `close`, and checks that the
+// process ends within a second.
+void checkClose(Report& report, const std::wstring& exe, const std::string& how, const std::function<void(PelloraApp&)>& close) {
+    PelloraApp other;
+    std::string error;
+    if (!report.check(other.start(exe, kStartTimeoutMs, error), "close: another instance starts for " + how, error)) return;
+    close(other);
+    LARGE_INTEGER asked;
+    QueryPerformanceCounter(&asked);
+    const bool ended = other.waitForExit(1000);
+    DWORD code = 0;
+    GetExitCodeProcess(other.process(), &code);
+    report.check(ended, "close: " + how + " ends the process within a second",
+                 ended ? format("ended after %.0f ms, exit code %lu", millisecondsSince(asked), code)
+                       : "still running after 1000 ms");
+}
+
 }  // namespace
 
 void checkFocus(Report& report, PelloraApp& app) {
@@ -225,19 +242,11 @@ void checkShortRun(Tester& t, const std::wstring& outFolder) {
     t.verify("从新开始: a click shows all 54 cards again");
 }
 
-// Starts one more Pellora.exe, closes it by `close`, and checks that the
-// process ends within a second.
-void checkClose(Report& report, const std::wstring& exe, const std::string& how, const std::function<void(PelloraApp&)>& close) {
-    PelloraApp other;
-    std::string error;
-    if (!report.check(other.start(exe, kStartTimeoutMs, error), "close: another instance starts for " + how, error)) return;
-    close(other);
-    LARGE_INTEGER asked;
-    QueryPerformanceCounter(&asked);
-    const bool ended = other.waitForExit(1000);
-    DWORD code = 0;
-    GetExitCodeProcess(other.process(), &code);
-    report.check(ended, "close: " + how + " ends the process within a second",
-                 ended ? format("ended after %.0f ms, exit code %lu", millisecondsSince(asked), code)
-                       : "still running after 1000 ms");
+// Another instance closed each way a person closes it.
+void checkClosing(Report& report, const std::wstring& exe) {
+    checkClose(report, exe, "WM_CLOSE", [](PelloraApp& other) { PostMessageW(other.form(), WM_CLOSE, 0, 0); });
+    checkClose(report, exe, "Alt+F4", [](PelloraApp& other) {
+        waitUntil(3000, [&] { return GetForegroundWindow() == other.form(); });
+        pressKey(VK_F4, {VK_MENU});
+    });
 }

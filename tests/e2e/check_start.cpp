@@ -3,6 +3,7 @@
 // and the client area against a reference picture.
 #include "checks.h"
 
+#include "app.h"
 #include "card_images.h"
 #include "pe_file.h"
 #include "report.h"
@@ -144,6 +145,27 @@ void checkResources(Report& report, const std::wstring& exe, const std::wstring&
     report.check(hasTranslation && LOWORD(*translation) == 0x0804 && HIWORD(*translation) == 1200,
                  "file: version translation 0804/1200",
                  hasTranslation ? format("%04X/%u", LOWORD(*translation), HIWORD(*translation)) : "missing");
+}
+
+// The window as it opens: every cell painted with its card inside a frame
+// line, and how long that took; the client area against the reference.
+void checkStart(Tester& tester, Report& report, const PelloraApp& app, const std::wstring& outFolder,
+                const std::wstring& reference) {
+    const double shownMs = millisecondsSince(app.startedAt());
+    const std::string painted = tester.settledScreenProblems(kStartTimeoutMs);
+    const double paintedMs = millisecondsSince(app.startedAt());
+    report.check(painted.empty(), "start: all 54 cells show their card inside a frame line",
+                 painted.empty() ? format("window shown %.0f ms, all cells painted %.0f ms after CreateProcess", shownMs, paintedMs)
+                                 : painted);
+    std::printf("e2e: start to painted window: %.0f ms\n", paintedMs);
+    tester.expectDarkFrame(true);
+    const std::string frames = tester.screenProblems();
+    report.check(frames.empty(), "start: every frame line is dark", frames);
+    tester.expectDarkFrame(false);
+    const std::wstring suffix = L"-" + std::to_wstring(tester.dpi()) + L".bmp";
+    tester.saveScreenshot(outFolder + L"\\start" + suffix);
+    tester.grabClientArea().saveBmp(outFolder + L"\\client" + suffix);
+    if (!reference.empty()) checkAgainstReference(report, tester, reference, outFolder, "start: the client area is as before, pixel for pixel");
 }
 
 // The client area, pixel for pixel, against a picture of it taken before:

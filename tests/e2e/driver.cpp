@@ -5,40 +5,21 @@
 // "full" runs every check, "short" (for the other display scales) the layout,
 // the pictures and a short play/undo/reset run. A reference picture is held
 // against the client area at start, pixel for pixel.
+//
+// The checks live in check_*.cpp by concern, listed in checks.h; Tester
+// (tester.h) holds the running program and the cells it should show.
 #include "app.h"
-#include "model.h"
 #include "card_images.h"
-#include "input.h"
-#include "pe_file.h"
-#include "report.h"
-#include "screen.h"
 #include "checks.h"
+#include "report.h"
 #include "tester.h"
 
-#include "control_ids.h"
-#include "dpi.h"  // WM_DPICHANGED and WM_GETDPISCALEDSIZE where the headers lack them
-#include "resource_ids.h"
-#include "layout.h"
 #include "pictures.h"
-#include "tally.h"
 
 #include <objbase.h>
-#include <oleacc.h>
-#include <tlhelp32.h>
 
-#include <cstdint>
-#include <cstdlib>
-#include <cstring>
-#include <algorithm>
-#include <array>
 #include <cstdio>
-#include <functional>
 #include <string>
-#include <vector>
-
-using pellora::ControlKind;
-using pellora::ControlSpec;
-using pellora::PictureCell;
 
 namespace {
 
@@ -71,7 +52,6 @@ int wmain(int argc, wchar_t** argv) {
     ReleaseDC(nullptr, screen);
     const int scale = pellora::artScaleForDpi(dpi);
     std::printf("e2e: display at %d dpi, card art drawn for %d %%, %s run\n", dpi, scale, full ? "full" : "short");
-    const std::wstring suffix = L"-" + std::to_wstring(dpi) + L".bmp";
 
     CardImages art;
     std::string error;
@@ -87,21 +67,8 @@ int wmain(int argc, wchar_t** argv) {
         report.summary();
         return 1;
     }
-    const double shownMs = millisecondsSince(app.startedAt());
     Tester tester(app, report, art, dpi);
-    const std::string painted = tester.settledScreenProblems(kStartTimeoutMs);
-    const double paintedMs = millisecondsSince(app.startedAt());
-    report.check(painted.empty(), "start: all 54 cells show their card inside a frame line",
-                 painted.empty() ? format("window shown %.0f ms, all cells painted %.0f ms after CreateProcess", shownMs, paintedMs)
-                                 : painted);
-    std::printf("e2e: start to painted window: %.0f ms\n", paintedMs);
-    tester.expectDarkFrame(true);
-    const std::string frames = tester.screenProblems();
-    report.check(frames.empty(), "start: every frame line is dark", frames);
-    tester.expectDarkFrame(false);
-    tester.saveScreenshot(outFolder + L"\\start" + suffix);
-    tester.grabClientArea().saveBmp(outFolder + L"\\client" + suffix);
-    if (!reference.empty()) checkAgainstReference(report, tester, reference, outFolder, "start: the client area is as before, pixel for pixel");
+    checkStart(tester, report, app, outFolder, reference);
 
     checkWindow(report, app, dpi);
     checkControls(report, app, dpi);
@@ -112,11 +79,7 @@ int wmain(int argc, wchar_t** argv) {
         checkSequences(tester, report, outFolder);
         checkStayOnTop(tester, report, app);
         checkAccessibility(tester, report, app);
-        checkClose(report, exe, "WM_CLOSE", [](PelloraApp& other) { PostMessageW(other.form(), WM_CLOSE, 0, 0); });
-        checkClose(report, exe, "Alt+F4", [](PelloraApp& other) {
-            waitUntil(3000, [&] { return GetForegroundWindow() == other.form(); });
-            pressKey(VK_F4, {VK_MENU});
-        });
+        checkClosing(report, exe);
     } else {
         checkShortRun(tester, outFolder);
     }
