@@ -13,7 +13,6 @@ using pellora::PictureCell;
 namespace {
 
 constexpr int kColourTolerance = 8;
-constexpr int kMarkerRow = 12;   // "Q": its count tells that earlier input has been handled
 constexpr int kDarkest = 0x80;   // a "dark" frame line: no channel above half
 
 std::string cellName(int row, int element) { return format("Image%d(%d)", row, element); }

@@ -1,9 +1,10 @@
-// What the driver's checks share: how long they wait, a few helpers, and
-// Tester, the running program together with what it should show.
+// What the driver's checks share: a few helpers, and Tester, the running
+// program together with what it should show.
 #pragma once
 
 #include "model.h"
 #include "screen.h"
+#include "waits.h"
 
 #include <windows.h>
 
@@ -16,9 +17,6 @@ class Report;
 namespace pellora {
 struct PictureCell;
 }
-
-constexpr DWORD kStartTimeoutMs = 60000;   // Wine under emulation is slow to start a process
-constexpr DWORD kSettleTimeoutMs = 10000;  // for input to show on the screen
 
 bool sameRect(const RECT& a, const RECT& b);
 std::string describe(const RECT& r);
