@@ -10,6 +10,7 @@
 #include "input.h"
 #include "report.h"
 #include "screen.h"
+#include "waits.h"
 
 #include "control_ids.h"
 #include "layout.h"
@@ -27,11 +28,8 @@
 
 namespace {
 
-constexpr DWORD kStartTimeoutMs = 60000;
-constexpr DWORD kSettleTimeoutMs = 10000;
 constexpr int kTolerance = 8;
 constexpr int kBatch = 100;
-constexpr int kMarkerRow = 12;      // "Q": its count proves earlier input was handled
 constexpr int kMaxFailLines = 10;   // a broken program fails every checkpoint; show the first few
 // Under Wine each pointer move also moves the X pointer, and X reports that
 // move back later; a late report that lands between a button's down and up
