@@ -11,6 +11,7 @@
 #include "report.h"
 #include "screen.h"
 
+#include "board.h"
 #include "control_ids.h"
 #include "layout.h"
 
@@ -253,7 +254,7 @@ public:
                     if (!closeTo(shot.at(x, y), background_, kTolerance)) return false;
             return true;
         }
-        const CardImage& image = art_.of(row, element);
+        const CardImage& image = art_.of(pellora::cardIndex(row, element));
         for (int y = 0; y < kArtHeight; ++y)
             for (int x = 0; x < kArtWidth; ++x)
                 if (!closeTo(shot.at(r.left + 1 + x, r.top + 1 + y), image.at(x, y), kTolerance)) return false;

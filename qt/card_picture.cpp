@@ -1,5 +1,6 @@
 #include "card_picture.h"
 
+#include "board.h"
 #include "pictures.h"
 
 #include <QAccessibleWidget>
@@ -19,9 +20,7 @@ public:
 
     QString text(QAccessible::Text kind) const override {
         if (kind != QAccessible::Name) return QAccessibleWidget::text(kind);
-        const auto* picture = static_cast<const CardPicture*>(widget());
-        const CardName name = cardName(picture->row(), picture->element());
-        return QString::fromUtf8(name.suit) + QString::fromUtf8(name.rank);
+        return QString::fromUtf8(cardName(static_cast<const CardPicture*>(widget())->card()));
     }
 };
 
@@ -34,18 +33,18 @@ QAccessibleInterface* cardPictureAccessible(const QString&, QObject* object) {
 
 void installCardPictureAccessibility() { QAccessible::installFactory(cardPictureAccessible); }
 
-QString cardPictureResource(int row, int element, int scale) {
-    return QStringLiteral(":/") + QString::fromStdString(cardPicturePath(row, element, scale));
+QString cardPictureResource(int card, int scale) {
+    return QStringLiteral(":/") + QString::fromStdString(cardPicturePath(card, scale));
 }
 
-CardPicture::CardPicture(int row, int element, QWidget* parent) : QWidget(parent), row_(row), element_(element) {
+CardPicture::CardPicture(int card, QWidget* parent) : QWidget(parent), card_(card) {
     loadArtFor(devicePixelRatioF());
 }
 
 void CardPicture::loadArtFor(qreal devicePixelRatio) {
     const int scale = artScaleForDpi(static_cast<int>(std::lround(96 * devicePixelRatio)));
     if (scale == artScale_ && !art_.isNull()) return;
-    art_ = QPixmap(cardPictureResource(row_, element_, scale));
+    art_ = QPixmap(cardPictureResource(card_, scale));
     artScale_ = art_.isNull() ? 0 : scale;
 }
 

@@ -11,10 +11,9 @@ class CardPicture : public QWidget {
     Q_OBJECT
 
 public:
-    CardPicture(int row, int element, QWidget* parent);
+    CardPicture(int card, QWidget* parent);
 
-    int row() const { return row_; }
-    int element() const { return element_; }
+    int card() const { return card_; }
     // The art scale (100, 125, ... 300) the picture draws at; 0 if the art
     // could not be read.
     int artScale() const { return artScale_; }
@@ -26,14 +25,13 @@ protected:
 private:
     void loadArtFor(qreal devicePixelRatio);
 
-    int row_;
-    int element_;
+    int card_;
     int artScale_ = 0;
     QPixmap art_;
 };
 
 // The art's resource path at a scale, e.g. ":/cards/150/K-spade.png".
-QString cardPictureResource(int row, int element, int scale);
+QString cardPictureResource(int card, int scale);
 
 // Lets a screen reader meet every picture as a graphic named for its card
 // ("方块K", "大王"), not showing while the card is played. Only registers a

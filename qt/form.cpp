@@ -1,7 +1,6 @@
 #include "form.h"
 
 #include "card_picture.h"
-#include "pictures.h"
 #include "rank_button.h"
 #include "stay_on_top.h"
 
@@ -13,7 +12,6 @@
 #include <QToolTip>
 
 #include <algorithm>
-#include <cstring>
 #include <vector>
 
 namespace pellora {
@@ -23,8 +21,6 @@ namespace {
 // Qt lays out in device-independent pixels, 96 to the inch; it scales them
 // to the screen itself.
 constexpr int kLayoutDpi = 96;
-
-std::size_t slot(int row, int element) { return static_cast<std::size_t>((row - 1) * kSuitsPerRank + element); }
 
 // The rank and joker fonts; the other controls keep the default UI font.
 QFont fontFor(FontRole role) {
@@ -68,24 +64,13 @@ Form::Form(QWidget* parent) : QWidget(parent, Qt::Window | Qt::CustomizeWindowHi
     for (const ControlSpec& entry : controlTable()) createControl(entry);
     createPictures();
     setTabOrderFromTable();
-    control("Command1")->setFocus();
+    rowButtons_[1]->setFocus();
 
     QAccessible::installActivationObserver(this);
     accessibilityActiveChanged(QAccessible::isActive());
 }
 
 Form::~Form() { QAccessible::removeActivationObserver(this); }
-
-QWidget* Form::control(const char* name) const {
-    for (std::size_t i = 0; i < controls_.size(); ++i)
-        if (std::strcmp(controlTable()[i].name, name) == 0) return controls_[i];
-    return nullptr;
-}
-
-CardPicture* Form::picture(int row, int element) const {
-    if (element < 0 || element >= picturesInRow(row)) return nullptr;
-    return pictures_[slot(row, element)];
-}
 
 void Form::createControl(const ControlSpec& entry) {
     switch (entry.kind) {
@@ -104,15 +89,16 @@ void Form::createFrame(const ControlSpec& entry) {
 void Form::createRankButton(const ControlSpec& entry) {
     auto* button = new RankButton(QString::fromUtf8(entry.caption), this);
     const int row = entry.row;
-    connect(button, &QPushButton::clicked, this, [this, row] { onRankButtonClick(row); });
-    connect(button, &RankButton::rightPressed, this, [this, row] { onRankButtonRightPress(row); });
+    connect(button, &QPushButton::clicked, this, [this, row] { board_.play(row); });
+    connect(button, &RankButton::rightPressed, this, [this, row] { board_.undo(row); });
+    rowButtons_[static_cast<std::size_t>(row)] = button;
     place(button, entry);
 }
 
 void Form::createResetButton(const ControlSpec& entry) {
     auto* button = new QPushButton(QString::fromUtf8(entry.caption), this);
     button->setAutoDefault(true);
-    connect(button, &QPushButton::clicked, this, &Form::onResetClick);
+    connect(button, &QPushButton::clicked, this, [this] { board_.reset(); });
     place(button, entry);
 }
 
@@ -128,16 +114,16 @@ void Form::createPictures() {
     // line: a screen reader goes through the group box's children in this order.
     // The cells are children of the group box, placed from its corner.
     const Rect frame = toPixels({kFrameLeftTwips, kFrameTopTwips, 0, 0}, kLayoutDpi);
-    for (const int index : readingOrder()) {
-        const PictureCell& cell = pictureTable()[static_cast<std::size_t>(index)];
-        auto* picture = new CardPicture(cell.row, cell.element, frame_);
+    for (const int card : readingOrder()) {
+        const PictureCell& cell = pictureTable()[static_cast<std::size_t>(card)];
+        auto* picture = new CardPicture(card, frame_);
         picture->setObjectName(QStringLiteral("Image%1(%2)").arg(cell.row).arg(cell.element));
         const Rect px = toPixels(cell.twips, kLayoutDpi);
         picture->setGeometry(px.left - frame.left, px.top - frame.top, px.width, px.height);
-        pictures_[slot(cell.row, cell.element)] = picture;
+        pictures_[static_cast<std::size_t>(card)] = picture;
         if (!picture->hasArt())
             fail(QStringLiteral("the picture %1 (%2) could not be read")
-                     .arg(picture->objectName(), cardPictureResource(cell.row, cell.element, 100)));
+                     .arg(picture->objectName(), cardPictureResource(card, 100)));
     }
 }
 
@@ -150,18 +136,6 @@ void Form::setTabOrderFromTable() {
     for (std::size_t i = 1; i < order.size(); ++i) setTabOrder(controls_[order[i - 1]], controls_[order[i]]);
 }
 
-void Form::onRankButtonClick(int row) {
-    if (const auto assignment = tally_.play(row)) apply(*assignment);
-}
-
-void Form::onRankButtonRightPress(int row) {
-    if (const auto assignment = tally_.undo(row)) apply(*assignment);
-}
-
-void Form::onResetClick() {
-    for (const Assignment& assignment : tally_.reset()) apply(assignment);
-}
-
 void Form::onStayOnTopClick() {
     // The click has already changed the tick: this is the new value.
     const bool above = stayOnTop_->checkState() == Qt::Checked;
@@ -171,26 +145,18 @@ void Form::onStayOnTopClick() {
         QToolTip::showText(stayOnTop_->mapToGlobal(QPoint(0, stayOnTop_->height())), keepAboveLimit(), stayOnTop_);
 }
 
-void Form::apply(const Assignment& assignment) {
-    if (CardPicture* target = picture(assignment.row, assignment.element))
-        target->setVisible(assignment.state == Visibility::Visible);
-    if (describing_) describeRemaining(assignment.row);
-}
+void Form::cardShown(int card, bool shown) { pictures_[static_cast<std::size_t>(card)]->setVisible(shown); }
 
-void Form::describeRemaining(int row) {
-    const ControlSpec* entry = buttonForRow(row);
-    if (!entry) return;
-    const int remaining = picturesInRow(row) - tally_.played(row);
-    // Qt tells a listening screen reader when the text changes.
-    controls_[static_cast<std::size_t>(entry - controlTable().data())]->setAccessibleDescription(
-        QString::fromUtf8(kRemainingBefore) + QString::number(remaining) + QString::fromUtf8(kRemainingAfter));
+void Form::rowRemaining(int row, int left) {
+    // Qt tells a listening screen reader when the text changes; while no
+    // reader listens the descriptions are left as they are.
+    if (describing_) rowButtons_[static_cast<std::size_t>(row)]->setAccessibleDescription(QString::fromUtf8(remainingText(left)));
 }
 
 void Form::accessibilityActiveChanged(bool active) {
-    // While no reader listens the descriptions are left as they are.
     describing_ = active;
     if (active)
-        for (int row = kFirstRow; row <= kLastRow; ++row) describeRemaining(row);
+        for (int row = kFirstRow; row <= kLastRow; ++row) rowRemaining(row, board_.remaining(row));
 }
 
 void Form::place(QWidget* widget, const ControlSpec& entry) {

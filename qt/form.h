@@ -1,9 +1,10 @@
 // The window form1 on Qt: the same controls, pictures and behaviour as the
-// Windows program, built from the shared layout table and driving the tally.
+// Windows program. It builds the controls from the layout table, forwards
+// input to the board and shows what the board changes.
 #pragma once
 
+#include "board.h"
 #include "layout.h"
-#include "tally.h"
 
 #include <QAccessible>
 #include <QString>
@@ -11,14 +12,14 @@
 
 #include <array>
 
-class QAbstractButton;
 class QCheckBox;
 
 namespace pellora {
 
 class CardPicture;
+class RankButton;
 
-class Form : public QWidget, private QAccessible::ActivationObserver {
+class Form : public QWidget, private QAccessible::ActivationObserver, private Board::View {
     Q_OBJECT
 
 public:
@@ -27,10 +28,6 @@ public:
 
     // Empty when the window was built completely; otherwise what failed.
     QString startupError() const { return startupError_; }
-
-    // For the tests, as the controls' own names: "Command1", "Check1", ...
-    QWidget* control(const char* name) const;
-    CardPicture* picture(int row, int element) const;
 
 private:
     void createControl(const ControlSpec& entry);
@@ -41,24 +38,23 @@ private:
     void createPictures();
     void setTabOrderFromTable();
 
-    void onRankButtonClick(int row);
-    void onRankButtonRightPress(int row);
-    void onResetClick();
     void onStayOnTopClick();
 
-    void apply(const Assignment& assignment);
-    // "剩 3 张" as the accessible description of the row's button.
-    void describeRemaining(int row);
+    // What the board changed.
+    void cardShown(int card, bool shown) override;
+    void rowRemaining(int row, int left) override;
     void accessibilityActiveChanged(bool active) override;
+
     void place(QWidget* widget, const ControlSpec& entry);
     void fail(const QString& what);
 
-    Tally tally_;
+    Board board_{*this};
     std::array<QWidget*, kControlCount> controls_{};  // in table order
-    std::array<CardPicture*, kRowCount * kSuitsPerRank> pictures_{};
+    std::array<RankButton*, kLastRow + 1> rowButtons_{};  // by row
+    std::array<CardPicture*, kCardCount> pictures_{};  // by card
     QWidget* frame_ = nullptr;
     QCheckBox* stayOnTop_ = nullptr;
-    bool describing_ = false;  // a screen reader is there: the buttons' descriptions follow the tally
+    bool describing_ = false;  // a screen reader is there: the buttons' descriptions follow the board
     QString startupError_;
 };
 

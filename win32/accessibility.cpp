@@ -1,7 +1,7 @@
 #include "accessibility.h"
 
+#include "card_pictures.h"
 #include "layout.h"
-#include "pictures.h"
 #include "text.h"
 
 #include <oleacc.h>
@@ -39,36 +39,32 @@ bool bind(HMODULE module, const char* name, Function& function) {
 HMODULE loadSystemLibrary(const wchar_t* name) { return LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32); }
 
 // The 54 pictures as a reader meets them (readingOrder()): child id k
-// (1..54) is entry k - 1. Sorted when first needed: a constant until then,
-// nothing to run at start-up.
+// (1..54) is the card at k - 1. Sorted when first needed: a constant until
+// then, nothing to run at start-up.
 class Reading {
 public:
-    const PictureCell& of(long child) {
+    int cardOf(long child) {
         make();
-        return pictureTable()[static_cast<std::size_t>(cell_[static_cast<std::size_t>(child - 1)])];
+        return child >= 1 && child <= kPictureCount ? card_[static_cast<std::size_t>(child - 1)] : kNoCard;
     }
-    long childOf(int row, int element) {
+    long childOf(int card) {
         make();
-        for (std::size_t k = 0; k < cell_.size(); ++k) {
-            const PictureCell& c = pictureTable()[static_cast<std::size_t>(cell_[k])];
-            if (c.row == row && c.element == element) return static_cast<long>(k) + 1;
-        }
+        for (std::size_t k = 0; k < card_.size(); ++k)
+            if (card_[k] == card) return static_cast<long>(k) + 1;
         return CHILDID_SELF;
     }
 
 private:
     void make() {
         if (made_) return;
-        cell_ = readingOrder();
+        card_ = readingOrder();
         made_ = true;
     }
 
-    std::array<int, kPictureCount> cell_{};  // index into pictureTable()
+    std::array<int, kPictureCount> card_{};
     bool made_ = false;
 };
 Reading reading;
-
-std::size_t slot(const PictureCell& cell) { return static_cast<std::size_t>((cell.row - 1) * 4 + cell.element); }
 
 BSTR makeBstr(const Text& text) { return api.sysAllocString(text.c_str()); }
 
@@ -193,49 +189,48 @@ private:
 // with child ids 1..54 in reading order.
 class CardsAccessible final : public AccessibleBase {
 public:
-    CardsAccessible(IAccessible* standard, HWND window, const CardCells* cells)
-        : AccessibleBase(standard), window_(window), cells_(cells) {}
+    CardsAccessible(IAccessible* standard, const CardPictures* pictures, const Board* board)
+        : AccessibleBase(standard), pictures_(pictures), board_(board) {}
 
-    void disconnectCells() {
-        cells_ = nullptr;
+    void disconnectBoard() {
+        pictures_ = nullptr;
+        board_ = nullptr;
         disconnect();
     }
 
     HRESULT STDMETHODCALLTYPE get_accChildCount(long* out) override {
         if (!out) return E_POINTER;
-        if (!cells_) return RPC_E_DISCONNECTED;
+        if (!board_) return RPC_E_DISCONNECTED;
         *out = kPictureCount;
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE get_accChild(VARIANT child, IDispatch** out) override {
         if (!out) return E_POINTER;
         *out = nullptr;
-        return picture(child) ? S_FALSE : E_INVALIDARG;  // simple elements, no objects of their own
+        return card(child) != kNoCard ? S_FALSE : E_INVALIDARG;  // simple elements, no objects of their own
     }
     HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* out) override {
         if (isSelf(child)) return AccessibleBase::get_accName(child, out);
-        const PictureCell* cell = picture(child);
+        const int shown = card(child);
         if (!out) return E_POINTER;
         *out = nullptr;
-        if (!cell) return E_INVALIDARG;
-        const CardName name = cardName(cell->row, cell->element);
-        *out = makeBstr(Text().utf8(name.suit).utf8(name.rank));
+        if (shown == kNoCard) return E_INVALIDARG;
+        *out = makeBstr(Text().utf8(cardName(shown)));
         return *out ? S_OK : E_OUTOFMEMORY;
     }
     HRESULT STDMETHODCALLTYPE get_accRole(VARIANT child, VARIANT* out) override {
         if (isSelf(child)) return AccessibleBase::get_accRole(child, out);
         if (!out) return E_POINTER;
-        if (!picture(child)) return E_INVALIDARG;
+        if (card(child) == kNoCard) return E_INVALIDARG;
         setLong(out, ROLE_SYSTEM_GRAPHIC);
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE get_accState(VARIANT child, VARIANT* out) override {
         if (isSelf(child)) return AccessibleBase::get_accState(child, out);
         if (!out) return E_POINTER;
-        const PictureCell* cell = picture(child);
-        if (!cell) return E_INVALIDARG;
-        const bool shown = (*cells_)[slot(*cell)].visible;
-        setLong(out, STATE_SYSTEM_READONLY | (shown ? 0 : STATE_SYSTEM_INVISIBLE));
+        const int which = card(child);
+        if (which == kNoCard) return E_INVALIDARG;
+        setLong(out, STATE_SYSTEM_READONLY | (board_->isShown(which) ? 0 : STATE_SYSTEM_INVISIBLE));
         return S_OK;
     }
     // A picture has no value, description, help, shortcut or action.
@@ -257,10 +252,10 @@ public:
     HRESULT STDMETHODCALLTYPE accLocation(long* left, long* top, long* width, long* height, VARIANT child) override {
         if (isSelf(child)) return AccessibleBase::accLocation(left, top, width, height, child);
         if (!left || !top || !width || !height) return E_POINTER;
-        const PictureCell* cell = picture(child);
-        if (!cell) return E_INVALIDARG;
-        RECT r = (*cells_)[slot(*cell)].rect;
-        MapWindowPoints(window_, HWND_DESKTOP, reinterpret_cast<POINT*>(&r), 2);
+        const int which = card(child);
+        if (which == kNoCard) return E_INVALIDARG;
+        RECT r = pictures_->cell(which);
+        MapWindowPoints(pictures_->hwnd(), HWND_DESKTOP, reinterpret_cast<POINT*>(&r), 2);
         *left = r.left;
         *top = r.top;
         *width = r.right - r.left;
@@ -269,12 +264,12 @@ public:
     }
     HRESULT STDMETHODCALLTYPE accHitTest(long x, long y, VARIANT* out) override {
         if (!out) return E_POINTER;
-        if (!cells_) return RPC_E_DISCONNECTED;
+        if (!board_) return RPC_E_DISCONNECTED;
         POINT p{x, y};
-        ScreenToClient(window_, &p);
+        ScreenToClient(pictures_->hwnd(), &p);
         for (long child = 1; child <= kPictureCount; ++child) {
-            const PictureCell& cell = reading.of(child);
-            if (PtInRect(&(*cells_)[slot(cell)].rect, p) && (*cells_)[slot(cell)].visible) {
+            const int which = reading.cardOf(child);
+            if (PtInRect(&pictures_->cell(which), p) && board_->isShown(which)) {
                 setLong(out, child);
                 return S_OK;
             }
@@ -283,7 +278,7 @@ public:
     }
     HRESULT STDMETHODCALLTYPE accNavigate(long direction, VARIANT start, VARIANT* out) override {
         if (!out) return E_POINTER;
-        if (!cells_) return RPC_E_DISCONNECTED;
+        if (!board_) return RPC_E_DISCONNECTED;
         clearVariant(out);
         long to = 0;
         if (isSelf(start)) {
@@ -291,7 +286,7 @@ public:
             else if (direction == NAVDIR_LASTCHILD) to = kPictureCount;
             else return AccessibleBase::accNavigate(direction, start, out);
         } else {
-            if (!picture(start)) return E_INVALIDARG;
+            if (card(start) == kNoCard) return E_INVALIDARG;
             if (direction == NAVDIR_NEXT) to = start.lVal + 1;
             else if (direction == NAVDIR_PREVIOUS) to = start.lVal - 1;
         }
@@ -304,48 +299,50 @@ protected:
     void destroy() override { unmake(this); }
 
 private:
-    const PictureCell* picture(const VARIANT& child) const {
-        if (!cells_ || child.vt != VT_I4 || child.lVal < 1 || child.lVal > kPictureCount) return nullptr;
-        return &reading.of(child.lVal);
+    // The card a child id stands for; kNoCard for none, or once disconnected.
+    int card(const VARIANT& child) const {
+        if (!board_ || child.vt != VT_I4) return kNoCard;
+        return reading.cardOf(child.lVal);
     }
     HRESULT nothingFor(const VARIANT& child, BSTR* out) const {
         if (!out) return E_POINTER;
         *out = nullptr;
-        return picture(child) ? S_FALSE : E_INVALIDARG;
+        return card(child) != kNoCard ? S_FALSE : E_INVALIDARG;
     }
 
-    HWND window_;
-    const CardCells* cells_;
+    const CardPictures* pictures_;
+    const Board* board_;
 };
 
 // A rank or joker button as the system presents it, described by the cards
 // of its row that remain.
 class ButtonAccessible final : public AccessibleBase {
 public:
-    ButtonAccessible(IAccessible* standard, const Tally* tally, int row)
-        : AccessibleBase(standard), tally_(tally), row_(row) {}
+    ButtonAccessible(IAccessible* standard, const Board* board, int row)
+        : AccessibleBase(standard), board_(board), row_(row) {}
 
-    void disconnectTally() {
-        tally_ = nullptr;
+    void disconnectBoard() {
+        board_ = nullptr;
         disconnect();
     }
 
     HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* out) override {
-        if (!isSelf(child)) return AccessibleBase::get_accDescription(child, out);
-        if (!out) return E_POINTER;
-        *out = nullptr;
-        if (!tally_) return RPC_E_DISCONNECTED;
-        Text text;
-        text.utf8(kRemainingBefore) << picturesInRow(row_) - tally_->played(row_);
-        *out = makeBstr(text.utf8(kRemainingAfter));
-        return *out ? S_OK : E_OUTOFMEMORY;
+        return isSelf(child) ? describe(out) : AccessibleBase::get_accDescription(child, out);
     }
 
 protected:
     void destroy() override { unmake(this); }
 
 private:
-    const Tally* tally_;
+    HRESULT describe(BSTR* out) const {
+        if (!out) return E_POINTER;
+        *out = nullptr;
+        if (!board_) return RPC_E_DISCONNECTED;
+        *out = makeBstr(Text().utf8(remainingText(board_->remaining(row_))));
+        return *out ? S_OK : E_OUTOFMEMORY;
+    }
+
+    const Board* board_;
     int row_;
 };
 
@@ -355,12 +352,12 @@ Accessibility::~Accessibility() {
     // Clients may hold on to the objects after the window is gone: they stay
     // alive, answering that they are disconnected, and touch nothing of ours.
     if (cards_) {
-        cards_->disconnectCells();
+        cards_->disconnectBoard();
         cards_->Release();
     }
     for (ButtonAccessible*& button : buttons_) {
         if (!button) continue;
-        button->disconnectTally();
+        button->disconnectBoard();
         button->Release();
         button = nullptr;
     }
@@ -391,7 +388,7 @@ LRESULT Accessibility::answerPictures(HWND pictures, WPARAM wParam, LPARAM lPara
         IAccessible* standard = nullptr;
         if (FAILED(api.createStdAccessibleObject(pictures, OBJID_CLIENT, kIidAccessible, reinterpret_cast<void**>(&standard))))
             return 0;
-        cards_ = make<CardsAccessible>(standard, pictures, &cells_);
+        cards_ = make<CardsAccessible>(standard, &pictures_, &board_);
         if (!cards_) {
             standard->Release();
             return 0;
@@ -409,7 +406,7 @@ LRESULT Accessibility::answerButton(HWND button, int row, WPARAM wParam, LPARAM 
         IAccessible* standard = nullptr;
         if (FAILED(api.createStdAccessibleObject(button, OBJID_CLIENT, kIidAccessible, reinterpret_cast<void**>(&standard))))
             return 0;
-        object = make<ButtonAccessible>(standard, &tally_, row);
+        object = make<ButtonAccessible>(standard, &board_, row);
         if (!object) {
             standard->Release();
             return 0;
@@ -419,8 +416,11 @@ LRESULT Accessibility::answerButton(HWND button, int row, WPARAM wParam, LPARAM 
     return api.lresultFromObject(kIidAccessible, wParam, object);
 }
 
-void Accessibility::pictureChanged(HWND pictures, HWND button, int row, int element, bool visible) const {
-    NotifyWinEvent(visible ? EVENT_OBJECT_SHOW : EVENT_OBJECT_HIDE, pictures, OBJID_CLIENT, reading.childOf(row, element));
+void Accessibility::cardShown(HWND pictures, int card, bool shown) const {
+    NotifyWinEvent(shown ? EVENT_OBJECT_SHOW : EVENT_OBJECT_HIDE, pictures, OBJID_CLIENT, reading.childOf(card));
+}
+
+void Accessibility::rowChanged(HWND button) const {
     NotifyWinEvent(EVENT_OBJECT_DESCRIPTIONCHANGE, button, OBJID_CLIENT, CHILDID_SELF);
 }
 

@@ -11,18 +11,18 @@
 
 #include <windows.h>
 
-#include "card_pictures.h"
-#include "tally.h"
+#include "board.h"
 
 namespace pellora {
 
+class CardPictures;
 class CardsAccessible;
 class ButtonAccessible;
 
 class Accessibility {
 public:
-    // `cells` and `tally` must outlive this object.
-    Accessibility(const CardCells& cells, const Tally& tally) : cells_(cells), tally_(tally) {}
+    // `pictures` and `board` must outlive this object.
+    Accessibility(const CardPictures& pictures, const Board& board) : pictures_(pictures), board_(board) {}
     ~Accessibility();
     Accessibility(const Accessibility&) = delete;
     Accessibility& operator=(const Accessibility&) = delete;
@@ -33,15 +33,16 @@ public:
     LRESULT answerPictures(HWND pictures, WPARAM wParam, LPARAM lParam, bool& handled);
     LRESULT answerButton(HWND button, int row, WPARAM wParam, LPARAM lParam, bool& handled);
 
-    // After the picture of (row, element) was shown or hidden, and the row's
-    // count changed with it.
-    void pictureChanged(HWND pictures, HWND button, int row, int element, bool visible) const;
+    // Tells a listening reader that a card's picture was shown or hidden, or
+    // that a button's description (its row's count) changed.
+    void cardShown(HWND pictures, int card, bool shown) const;
+    void rowChanged(HWND button) const;
 
 private:
     bool load();
 
-    const CardCells& cells_;
-    const Tally& tally_;
+    const CardPictures& pictures_;
+    const Board& board_;
     bool tried_ = false;   // loading was tried: it is not tried again
     bool loaded_ = false;
     bool comStarted_ = false;

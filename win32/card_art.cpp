@@ -1,31 +1,18 @@
 #include "card_art.h"
 
 #include "card_png.h"
-#include "layout.h"
-#include "pictures.h"
-#include "resource_ids.h"
-#include "tally.h"
 
 #include <cstdint>
+#include <utility>
 
 namespace pellora {
 
 namespace {
 
-std::size_t slot(int row, int element) { return static_cast<std::size_t>((row - 1) * 4 + element); }
-
 int scaleIndex(int scale) {
     for (std::size_t i = 0; i < kArtScales.size(); ++i)
         if (kArtScales[i] == scale) return static_cast<int>(i);
     return -1;
-}
-
-// "K of spades", "the big joker": which card, for messages.
-Text& nameCard(Text& text, int row, int element) {
-    if (row == kBigJokerRow) return text << L"the big joker";
-    if (row == kSmallJokerRow) return text << L"the small joker";
-    return text.utf8(rowCaption(row)).utf8(" of ").utf8(suitName(suitOfElement(element)))
-           << L"s";
 }
 
 // PNG bytes -> BGRA pixels of a `want`-sized picture, flattened onto white
@@ -72,26 +59,15 @@ HBITMAP decode(const void* data, DWORD size, PictureSize want, Text& why) {
 
 }  // namespace
 
-CardArt::~CardArt() {
-    for (ScaleSet& set : scales_) release(set);
-}
-
-void CardArt::release(ScaleSet& set) {
-    for (HBITMAP& b : set) {
-        if (b) DeleteObject(b);
-        b = nullptr;
-    }
-}
-
 bool CardArt::loaded(int scale) const {
     const int index = scaleIndex(scale);
-    return index >= 0 && scales_[static_cast<std::size_t>(index)][0] != nullptr;
+    return index >= 0 && scales_[static_cast<std::size_t>(index)][0];
 }
 
-HBITMAP CardArt::bitmap(int scale, int row, int element) const {
+HBITMAP CardArt::bitmap(int scale, int card) const {
     const int index = scaleIndex(scale);
-    if (index < 0 || element < 0 || element >= picturesInRow(row)) return nullptr;
-    return scales_[static_cast<std::size_t>(index)][slot(row, element)];
+    if (index < 0 || card < 0 || card >= kCardCount) return nullptr;
+    return scales_[static_cast<std::size_t>(index)][static_cast<std::size_t>(card)].get();
 }
 
 bool CardArt::load(HINSTANCE instance, int scale, Text& error) {
@@ -101,30 +77,24 @@ bool CardArt::load(HINSTANCE instance, int scale, Text& error) {
         return false;
     }
     if (loaded(scale)) return true;
-    ScaleSet& set = scales_[static_cast<std::size_t>(index)];
-    const PictureSize size = cardPictureSize(scale);
-    for (int row = kFirstRow; row <= kLastRow; ++row) {
-        for (int element = 0; element < picturesInRow(row); ++element) {
-            const int id = IDR_CARD_AT(index, row, element);
-            Text why;
-            HBITMAP bitmap = nullptr;
-            HRSRC resource = FindResourceW(instance, MAKEINTRESOURCEW(id), RT_RCDATA);
-            HGLOBAL loadedData = resource ? LoadResource(instance, resource) : nullptr;
-            const void* data = loadedData ? LockResource(loadedData) : nullptr;
-            const DWORD bytes = resource ? SizeofResource(instance, resource) : 0;
-            if (!data || bytes == 0)
-                why << L"it is missing from the program's resources";
-            else
-                bitmap = decode(data, bytes, size, why);
-            if (!bitmap) {
-                release(set);
-                error = Text(L"the picture of ");
-                nameCard(error, row, element) << L" at " << scale << L" % (resource " << id << L"): " << why.c_str();
-                return false;
-            }
-            set[slot(row, element)] = bitmap;
+    ScaleSet decoded;
+    for (int card = 0; card < kCardCount; ++card) {
+        const int id = cardResourceId(card, scale);
+        Text why;
+        HRSRC resource = FindResourceW(instance, MAKEINTRESOURCEW(id), RT_RCDATA);
+        HGLOBAL loadedData = resource ? LoadResource(instance, resource) : nullptr;
+        const void* data = loadedData ? LockResource(loadedData) : nullptr;
+        const DWORD bytes = resource ? SizeofResource(instance, resource) : 0;
+        if (!data || bytes == 0) why << L"it is missing from the program's resources";
+        else decoded[static_cast<std::size_t>(card)].reset(decode(data, bytes, cardPictureSize(scale), why));
+        if (!decoded[static_cast<std::size_t>(card)]) {
+            char path[64];
+            cardPicturePath(card, scale, path, sizeof(path));
+            error = Text(L"the card picture ").utf8(path) << L" (resource " << id << L"): " << why.c_str();
+            return false;
         }
     }
+    scales_[static_cast<std::size_t>(index)] = std::move(decoded);
     return true;
 }
 

@@ -7,7 +7,9 @@
 
 #include <array>
 
+#include "handles.h"
 #include "pictures.h"
+#include "tally.h"
 #include "text.h"
 
 namespace pellora {
@@ -15,25 +17,21 @@ namespace pellora {
 class CardArt {
 public:
     CardArt() = default;
-    ~CardArt();
     CardArt(const CardArt&) = delete;
     CardArt& operator=(const CardArt&) = delete;
 
     // Decodes the 54 pictures drawn for `scale` (one of kArtScales), unless
-    // that is done already. On failure returns false
-    // and `error` names the picture and what went wrong; that scale's pictures
-    // decoded so far are released.
+    // that is done already. On failure returns false and `error` names the
+    // picture and what went wrong; nothing of that scale is kept.
     bool load(HINSTANCE instance, int scale, Text& error);
     bool loaded(int scale) const;
 
-    // The picture of a row's element at `scale`; null for a picture or scale
-    // that does not exist or is not loaded.
-    HBITMAP bitmap(int scale, int row, int element) const;
+    // A card's picture at `scale`; null for a card or scale that does not
+    // exist or is not loaded.
+    HBITMAP bitmap(int scale, int card) const;
 
 private:
-    using ScaleSet = std::array<HBITMAP, 15 * 4>;  // by (row - 1) * 4 + element
-    void release(ScaleSet& set);
-
+    using ScaleSet = std::array<Bitmap, kCardCount>;  // by card
     std::array<ScaleSet, kArtScales.size()> scales_{};
 };
 

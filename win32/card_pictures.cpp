@@ -1,18 +1,73 @@
 #include "card_pictures.h"
 
+#include "accessibility.h"
+#include "card_art.h"
+#include "handles.h"
+#include "layout.h"
+
 namespace pellora {
 
-namespace {
+bool CardPictures::create(HWND parent, int id, const wchar_t* name, int dpi, const CardArt& art, int scale,
+                          HINSTANCE instance) {
+    const RECT area = placeCells(dpi, art, scale);
+    return createWindow(0, name, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, area, parent, id, instance) != nullptr;
+}
+
+RECT CardPictures::placeCells(int dpi, const CardArt& art, int scale) {
+    // The window spans the cells and no more; each cell keeps the pixels it
+    // would have as a control of the form.
+    RECT area{};
+    for (const PictureCell& cell : pictureTable()) {
+        const Rect px = toPixels(cell.twips, dpi);
+        const RECT rect{px.left, px.top, px.right(), px.bottom()};
+        UnionRect(&area, &area, &rect);
+    }
+    for (const PictureCell& cell : pictureTable()) {
+        const Rect px = toPixels(cell.twips, dpi);
+        Cell& placed = cells_[static_cast<std::size_t>(cell.card)];
+        placed.rect = RECT{px.left - area.left, px.top - area.top, px.right() - area.left, px.bottom() - area.top};
+        placed.art = art.bitmap(scale, cell.card);
+    }
+    return area;
+}
+
+void CardPictures::layOut(int dpi, const CardArt& art, int scale) {
+    const RECT area = placeCells(dpi, art, scale);
+    if (!hwnd()) return;
+    SetWindowPos(hwnd(), nullptr, area.left, area.top, area.right - area.left, area.bottom - area.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(hwnd(), nullptr, FALSE);
+}
+
+void CardPictures::repaint(int card) const {
+    if (hwnd() && card >= 0 && card < kCardCount) InvalidateRect(hwnd(), &cell(card), FALSE);
+}
+
+LRESULT CardPictures::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_ERASEBKGND: return 1;  // WM_PAINT covers every pixel
+        case WM_PAINT: onPaint(); return 0;
+        case WM_GETOBJECT: {
+            bool handled = false;
+            const LRESULT object = accessibility_.answerPictures(hwnd(), wParam, lParam, handled);
+            if (handled) return object;
+            break;
+        }
+    }
+    return defaultAnswer(message, wParam, lParam);
+}
 
 // One cell: the art with its frame line, centred. At 96 dpi they fill the
 // cell exactly; above, the cell grows in twips steps and the art in its drawn
 // scales, so a margin of the background may be left around.
-void paintCell(HDC dc, HDC memory, const CardCell& cell) {
+void CardPictures::paintCell(HDC dc, HDC memory, int card) const {
+    const Cell& cell = cells_[static_cast<std::size_t>(card)];
+    const bool shown = board_.isShown(card);
     BITMAP info{};
     const bool hasArt = cell.art && memory && GetObjectW(cell.art, sizeof(info), &info) != 0;
-    if (!cell.visible || !hasArt) {
+    if (!shown || !hasArt) {
         FillRect(dc, &cell.rect, GetSysColorBrush(COLOR_BTNFACE));
-        if (!cell.visible) return;
+        if (!shown) return;
     }
     RECT frame = cell.rect;
     if (hasArt) {
@@ -35,59 +90,21 @@ void paintCell(HDC dc, HDC memory, const CardCell& cell) {
     SelectObject(memory, old);
 }
 
-void onPaint(HWND hwnd) {
+void CardPictures::onPaint() {
     PAINTSTRUCT ps;
-    HDC dc = BeginPaint(hwnd, &ps);
-    const auto* cells = reinterpret_cast<const CardCells*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (cells) {
-        // Around and between the cells, the group box's background; each
-        // pixel is painted once, so nothing flickers.
-        const int saved = SaveDC(dc);
-        for (const CardCell& cell : *cells)
-            if (!IsRectEmpty(&cell.rect)) ExcludeClipRect(dc, cell.rect.left, cell.rect.top, cell.rect.right, cell.rect.bottom);
-        FillRect(dc, &ps.rcPaint, GetSysColorBrush(COLOR_BTNFACE));
-        RestoreDC(dc, saved);
+    HDC dc = BeginPaint(hwnd(), &ps);
+    // Around and between the cells, the group box's background; each pixel
+    // is painted once, so nothing flickers.
+    const int saved = SaveDC(dc);
+    for (const Cell& cell : cells_) ExcludeClipRect(dc, cell.rect.left, cell.rect.top, cell.rect.right, cell.rect.bottom);
+    FillRect(dc, &ps.rcPaint, GetSysColorBrush(COLOR_BTNFACE));
+    RestoreDC(dc, saved);
 
-        HDC memory = CreateCompatibleDC(dc);
-        RECT overlap;
-        for (const CardCell& cell : *cells)
-            if (!IsRectEmpty(&cell.rect) && IntersectRect(&overlap, &cell.rect, &ps.rcPaint)) paintCell(dc, memory, cell);
-        if (memory) DeleteDC(memory);
-    } else {
-        FillRect(dc, &ps.rcPaint, GetSysColorBrush(COLOR_BTNFACE));
-    }
-    EndPaint(hwnd, &ps);
+    const MemoryDc memory(CreateCompatibleDC(dc));
+    RECT overlap;
+    for (int card = 0; card < kCardCount; ++card)
+        if (IntersectRect(&overlap, &cell(card), &ps.rcPaint)) paintCell(dc, memory.get(), card);
+    EndPaint(hwnd(), &ps);
 }
-
-LRESULT CALLBACK cardPicturesProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-        case WM_NCCREATE: SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams)); break;
-        case WM_ERASEBKGND: return 1;  // WM_PAINT covers every pixel
-        case WM_PAINT: onPaint(hwnd); return 0;
-    }
-    return DefWindowProcW(hwnd, message, wParam, lParam);
-}
-
-}  // namespace
-
-bool registerCardPicturesClass(HINSTANCE instance) {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = cardPicturesProc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.lpszClassName = kCardPicturesClass;
-    return RegisterClassExW(&wc) != 0;
-}
-
-HWND createCardPictures(HWND parent, int id, const RECT& area, const CardCells* cells, const wchar_t* name,
-                        HINSTANCE instance) {
-    return CreateWindowExW(0, kCardPicturesClass, name, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, area.left, area.top,
-                           area.right - area.left, area.bottom - area.top, parent,
-                           reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance,
-                           const_cast<CardCells*>(cells));  // read only, through GWLP_USERDATA
-}
-
-void repaintCardCell(HWND window, const CardCell& cell) { InvalidateRect(window, &cell.rect, FALSE); }
 
 }  // namespace pellora

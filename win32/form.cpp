@@ -1,17 +1,15 @@
 #include "form.h"
 
 #include "control_ids.h"
-#include "card_pictures.h"
 #include "dpi.h"
 #include "placement.h"
 #include "resource_ids.h"
-#include "text.h"
 
 #include <commctrl.h>
 #include <strsafe.h>
 
 #include <algorithm>
-#include <cstring>
+#include <utility>
 
 namespace pellora {
 
@@ -19,9 +17,10 @@ namespace {
 
 constexpr DWORD kFormStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 
-std::size_t slot(int row, int element) { return static_cast<std::size_t>((row - 1) * 4 + element); }
-
-bool isRankButton(int id) { return id >= IDC_COMMAND1 && id <= IDC_COMMAND15; }
+// The row of a rank or joker button's id; 0 for any other control.
+int rowOfButton(int id) {
+    return id >= IDC_FIRST_ROW_BUTTON && id <= IDC_LAST_ROW_BUTTON ? id - IDC_ROW_BUTTON_BASE : 0;
+}
 
 DWORD controlStyle(ControlKind kind) {
     // Everything overlaps the group box, so every control clips its siblings.
@@ -38,27 +37,25 @@ unsigned long lastError() { return GetLastError(); }
 
 }  // namespace
 
-Form::Form(HINSTANCE instance, CardArt& art) : instance_(instance), art_(art) {}
+Form::Form(HINSTANCE instance, CardArt& art)
+    : instance_(instance), art_(art), accessibility_(pictures_, board_), pictures_(board_, accessibility_) {}
 
 Form::~Form() {
-    if (hwnd_) DestroyWindow(hwnd_);
-    for (HFONT font : {defaultFont_, rankFont_, jokerFont_})
-        if (font) DeleteObject(font);
-    for (HFONT font : retiredFonts_)
-        if (font) DeleteObject(font);
-    for (HICON icon : {bigIcon_, smallIcon_})
-        if (icon) DestroyIcon(icon);
+    if (hwnd()) DestroyWindow(hwnd());
 }
 
-bool Form::registerClass(HINSTANCE instance) {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = windowProc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kFormClass;
-    return RegisterClassExW(&wc) != 0;
+bool Form::registerClasses(HINSTANCE instance) {
+    return registerClass(instance, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)) &&
+           CardPictures::registerClass(instance, nullptr);
+}
+
+HFONT Form::Fonts::of(FontRole role) const {
+    switch (role) {
+        case FontRole::Rank: return rank.get();
+        case FontRole::Joker: return joker.get();
+        case FontRole::Default: break;
+    }
+    return normal.get();
 }
 
 RECT Form::frameFor(int dpi) const {
@@ -86,37 +83,22 @@ bool Form::create() {
     // window really landed on.
     const int screen = screenDpi();
     const Rect placed = placement(screen);
-    HWND hwnd = CreateWindowExW(0, kFormClass, L"Pellora", kFormStyle, placed.left, placed.top, placed.width,
-                                placed.height, nullptr, nullptr, instance_, this);
-    if (!hwnd) {
+    const RECT place{placed.left, placed.top, placed.right(), placed.bottom()};
+    if (!createWindow(0, L"Pellora", kFormStyle, place, nullptr, 0, instance_)) {
         if (error_.empty()) error_ = Text(L"the main window could not be created (error ") << lastError() << L")";
-        hwnd_ = nullptr;
         return false;
     }
     if (dpi_ != screen) {
         const Rect moved = placement(dpi_);
-        SetWindowPos(hwnd_, nullptr, moved.left, moved.top, moved.width, moved.height, SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(hwnd(), nullptr, moved.left, moved.top, moved.width, moved.height, SWP_NOZORDER | SWP_NOACTIVATE);
     }
     built_ = true;
     return true;
 }
 
 void Form::show(int showCommand) {
-    ShowWindow(hwnd_, showCommand);
-    UpdateWindow(hwnd_);
-}
-
-LRESULT CALLBACK Form::windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_NCCREATE) {
-        auto* form = static_cast<Form*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
-        form->hwnd_ = hwnd;
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
-    }
-    auto* form = reinterpret_cast<Form*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    if (!form) return DefWindowProcW(hwnd, message, wParam, lParam);
-    const LRESULT result = form->handleMessage(message, wParam, lParam);
-    if (message == WM_NCDESTROY) form->hwnd_ = nullptr;
-    return result;
+    ShowWindow(hwnd(), showCommand);
+    UpdateWindow(hwnd());
 }
 
 LRESULT Form::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -128,7 +110,7 @@ LRESULT Form::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_GETDPISCALEDSIZE: return OnGetDpiScaledSize(static_cast<int>(wParam), *reinterpret_cast<SIZE*>(lParam));
         case WM_DESTROY: OnDestroy(); return 0;
     }
-    return DefWindowProcW(hwnd_, message, wParam, lParam);
+    return defaultAnswer(message, wParam, lParam);
 }
 
 LRESULT CALLBACK Form::buttonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR subclassId,
@@ -137,38 +119,20 @@ LRESULT CALLBACK Form::buttonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
     return form->handleButtonMessage(hwnd, static_cast<int>(subclassId), message, wParam, lParam);
 }
 
-LRESULT CALLBACK Form::picturesProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR subclassId,
-                                    DWORD_PTR refData) {
-    (void)subclassId;
-    return reinterpret_cast<Form*>(refData)->handlePicturesMessage(hwnd, message, wParam, lParam);
-}
-
-LRESULT Form::handlePicturesMessage(HWND pictures, UINT message, WPARAM wParam, LPARAM lParam) {
-    bool handled = false;
-    switch (message) {
-        case WM_GETOBJECT: {
-            const LRESULT object = accessibility_.answerPictures(pictures, wParam, lParam, handled);
-            if (handled) return object;
-            break;
-        }
-        case WM_NCDESTROY: RemoveWindowSubclass(pictures, picturesProc, IDC_PICTURES); break;
-    }
-    return DefSubclassProc(pictures, message, wParam, lParam);
-}
-
 LRESULT Form::handleButtonMessage(HWND button, int id, UINT message, WPARAM wParam, LPARAM lParam) {
+    const int row = rowOfButton(id);
     bool handled = false;
     switch (message) {
         // A screen reader asks a rank button how many of its cards remain.
         case WM_GETOBJECT: {
-            if (!isRankButton(id)) break;
-            const LRESULT object = accessibility_.answerButton(button, id - IDC_COMMAND_BASE, wParam, lParam, handled);
+            if (!row) break;
+            const LRESULT object = accessibility_.answerButton(button, row, wParam, lParam, handled);
             if (handled) return object;
             break;
         }
         // A quick second press arrives as a double-click: it still counts.
         case WM_RBUTTONDOWN:
-        case WM_RBUTTONDBLCLK: if (isRankButton(id)) { OnRankButtonRightPress(id - IDC_COMMAND_BASE); return 0; } break;
+        case WM_RBUTTONDBLCLK: if (row) { board_.undo(row); return 0; } break;
         case WM_SETFOCUS: OnButtonFocus(button, true); break;
         case WM_KILLFOCUS: OnButtonFocus(button, false); break;
         case WM_NCDESTROY: RemoveWindowSubclass(button, buttonProc, static_cast<UINT_PTR>(id)); break;
@@ -177,14 +141,16 @@ LRESULT Form::handleButtonMessage(HWND button, int id, UINT message, WPARAM wPar
 }
 
 bool Form::OnCreate() {
-    dpi_ = dpiForWindow(hwnd_);
-    if (!loadIcons() || !createFonts() || !loadArt()) return false;
+    dpi_ = dpiForWindow(hwnd());
+    Fonts fonts;
+    if (!loadIcons() || !makeFonts(fonts) || !loadArt()) return false;
+    fonts_ = std::move(fonts);
     // A new child window goes to the bottom of its siblings, and the dialog
     // manager tabs from the top: so the controls are made in their tab order,
     // then the pictures, and last the group box, underneath everything it
     // surrounds. No restacking afterwards.
     if (!createControlsInTabOrder() || !createPictures() || !createGroupBox()) return false;
-    lastFocus_ = control(IDC_COMMAND1);
+    lastFocus_ = rowButtons_[1];
     return true;
 }
 
@@ -192,19 +158,24 @@ void Form::OnDpiChanged(int dpi, const RECT& suggested) {
     // Moved to a monitor of another dpi, or the user changed the scale: lay
     // everything out anew, as if the window had opened there.
     dpi_ = dpi;
+    Fonts fonts;
     bool adapted = loadIcons();
-    adapted = createFonts() && adapted;
+    adapted = makeFonts(fonts) && adapted;
     adapted = loadArt() && adapted;
     if (!adapted) {
         // Only a damaged program file gets here; say so, and keep what is shown.
         Text text(L"Pellora could not adapt to the new display scale: ");
         text << error_.c_str() << L".";
-        MessageBoxW(hwnd_, text.c_str(), L"Pellora", MB_OK | MB_ICONWARNING);
+        MessageBoxW(hwnd(), text.c_str(), L"Pellora", MB_OK | MB_ICONWARNING);
+    }
+    if (fonts.normal) {
+        // The controls take the new fonts before the old ones go.
+        std::swap(fonts_, fonts);
     }
     layOut();
-    SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+    SetWindowPos(hwnd(), nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
                  suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
-    InvalidateRect(hwnd_, nullptr, TRUE);
+    InvalidateRect(hwnd(), nullptr, TRUE);
 }
 
 bool Form::OnGetDpiScaledSize(int dpi, SIZE& size) const {
@@ -218,20 +189,15 @@ bool Form::OnGetDpiScaledSize(int dpi, SIZE& size) const {
 
 bool Form::loadIcons() {
     // The title bar and the task bar want the icon at the window's own dpi.
-    HICON big = loadIconForSize(instance_, IDI_PELLORA, systemMetricForDpi(SM_CXICON, dpi_));
-    HICON small = loadIconForSize(instance_, IDI_PELLORA, systemMetricForDpi(SM_CXSMICON, dpi_));
-    if (!big || !small) {
-        if (big) DestroyIcon(big);
-        if (small) DestroyIcon(small);
+    Icon big(loadIconForSize(instance_, IDI_PELLORA, systemMetricForDpi(SM_CXICON, dpi_)));
+    Icon small(loadIconForSize(instance_, IDI_PELLORA, systemMetricForDpi(SM_CXSMICON, dpi_)));
+    if (!big || !small)
         return fail(Text(L"the window icon (icon group ") << IDI_PELLORA << L") could not be loaded (error " << lastError()
                                                           << L")");
-    }
-    SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
-    SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
-    for (HICON old : {bigIcon_, smallIcon_})
-        if (old) DestroyIcon(old);
-    bigIcon_ = big;
-    smallIcon_ = small;
+    SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.get()));
+    SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
+    bigIcon_ = std::move(big);
+    smallIcon_ = std::move(small);
     return true;
 }
 
@@ -243,61 +209,7 @@ bool Form::loadArt() {
     return true;
 }
 
-void Form::OnActivate(bool active) {
-    // As a dialog does: the focus leaves with the window and comes back with it.
-    if (!active) {
-        HWND focus = GetFocus();
-        if (focus && IsChild(hwnd_, focus)) lastFocus_ = focus;
-        return;
-    }
-    if (lastFocus_) SetFocus(lastFocus_);
-}
-
-void Form::OnCommand(int id, int notifyCode) {
-    if (notifyCode != BN_CLICKED) return;
-    // Enter reaches us as IDOK when the dialog manager does not see the focused
-    // button as the default one (Wine, for one): it still clicks that button.
-    if (id == IDOK) id = focusedPushButton();
-    if (isRankButton(id)) OnRankButtonClick(id - IDC_COMMAND_BASE);
-    else if (id == IDC_COMMAND17) OnResetClick();
-    else if (id == IDC_CHECK1) OnStayOnTopClick();
-}
-
-int Form::focusedPushButton() const {
-    HWND focus = GetFocus();
-    if (!focus || GetParent(focus) != hwnd_) return 0;
-    const int id = GetDlgCtrlID(focus);
-    return isRankButton(id) || id == IDC_COMMAND17 ? id : 0;
-}
-
-void Form::OnDestroy() {
-    // Closing, by whatever means, ends the program; nothing is asked or kept.
-    if (built_) PostQuitMessage(0);
-}
-
-void Form::OnRankButtonClick(int row) {
-    if (const auto assignment = tally_.play(row)) apply(*assignment);
-}
-
-void Form::OnRankButtonRightPress(int row) {
-    if (const auto assignment = tally_.undo(row)) apply(*assignment);
-}
-
-void Form::OnResetClick() {
-    for (const Assignment& assignment : tally_.reset()) apply(assignment);
-}
-
-void Form::OnStayOnTopClick() {
-    const LRESULT value = SendMessageW(control(IDC_CHECK1), BM_GETCHECK, 0, 0);
-    SetWindowPos(hwnd_, value == BST_CHECKED ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
-}
-
-void Form::OnButtonFocus(HWND button, bool focused) {
-    // The focused push button is the default one, so Enter clicks it as in a dialog.
-    SendMessageW(button, BM_SETSTYLE, focused ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
-}
-
-bool Form::createFonts() {
+bool Form::makeFonts(Fonts& fonts) {
     NONCLIENTMETRICSW metrics;
     if (!nonClientMetricsForDpi(metrics, dpi_))
         return fail(Text(L"the system's dialog font could not be read (error ") << lastError() << L")");
@@ -310,30 +222,62 @@ bool Form::createFonts() {
         font.lfCharSet = DEFAULT_CHARSET;
         const Text face = Text().utf8(entry.face);
         StringCchCopyW(font.lfFaceName, LF_FACESIZE, face.c_str());
-        return CreateFontIndirectW(&font);
+        return Font(CreateFontIndirectW(&font));
     };
-    HFONT fonts[] = {CreateFontIndirectW(&metrics.lfMessageFont), makeFont(FontRole::Rank), makeFont(FontRole::Joker)};
-    if (!fonts[0] || !fonts[1] || !fonts[2]) {
-        for (HFONT font : fonts)
-            if (font) DeleteObject(font);
-        return fail(Text(L"the fonts of the buttons could not be created"));
-    }
-    // The old fonts go once the controls use the new ones (layOut).
-    retiredFonts_ = {defaultFont_, rankFont_, jokerFont_};
-    defaultFont_ = fonts[0];
-    rankFont_ = fonts[1];
-    jokerFont_ = fonts[2];
+    Fonts made{Font(CreateFontIndirectW(&metrics.lfMessageFont)), makeFont(FontRole::Rank), makeFont(FontRole::Joker)};
+    if (!made.normal || !made.rank || !made.joker) return fail(Text(L"the fonts of the buttons could not be created"));
+    fonts = std::move(made);
     return true;
 }
 
-HFONT Form::fontFor(FontRole role) const {
-    switch (role) {
-        case FontRole::Rank: return rankFont_;
-        case FontRole::Joker: return jokerFont_;
-        case FontRole::Default: break;
+void Form::OnActivate(bool active) {
+    // As a dialog does: the focus leaves with the window and comes back with it.
+    if (!active) {
+        HWND focus = GetFocus();
+        if (focus && IsChild(hwnd(), focus)) lastFocus_ = focus;
+        return;
     }
-    return defaultFont_;
+    if (lastFocus_) SetFocus(lastFocus_);
 }
+
+void Form::OnCommand(int id, int notifyCode) {
+    if (notifyCode != BN_CLICKED) return;
+    // Enter reaches us as IDOK when the dialog manager does not see the focused
+    // button as the default one (Wine, for one): it still clicks that button.
+    if (id == IDOK) id = focusedPushButton();
+    if (const int row = rowOfButton(id)) board_.play(row);
+    else if (id == IDC_RESET) board_.reset();
+    else if (id == IDC_STAY_ON_TOP) OnStayOnTopClick();
+}
+
+int Form::focusedPushButton() const {
+    HWND focus = GetFocus();
+    if (!focus || GetParent(focus) != hwnd()) return 0;
+    const int id = GetDlgCtrlID(focus);
+    return rowOfButton(id) || id == IDC_RESET ? id : 0;
+}
+
+void Form::OnDestroy() {
+    // Closing, by whatever means, ends the program; nothing is asked or kept.
+    if (built_) PostQuitMessage(0);
+}
+
+void Form::OnStayOnTopClick() {
+    const LRESULT value = SendMessageW(control(IDC_STAY_ON_TOP), BM_GETCHECK, 0, 0);
+    SetWindowPos(hwnd(), value == BST_CHECKED ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+}
+
+void Form::OnButtonFocus(HWND button, bool focused) {
+    // The focused push button is the default one, so Enter clicks it as in a dialog.
+    SendMessageW(button, BM_SETSTYLE, focused ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+}
+
+void Form::cardShown(int card, bool shown) {
+    pictures_.repaint(card);
+    accessibility_.cardShown(pictures_.hwnd(), card, shown);
+}
+
+void Form::rowRemaining(int row, int) { accessibility_.rowChanged(rowButtons_[static_cast<std::size_t>(row)]); }
 
 bool Form::createControlsInTabOrder() {
     std::array<std::size_t, kControlCount> order{};
@@ -356,48 +300,27 @@ bool Form::createGroupBox() {
 bool Form::createControl(std::size_t index) {
     const ControlSpec& entry = controlTable()[index];
     const Rect px = toPixels(entry.twips, dpi_);
-    const int id = entry.id;
     const Text caption = Text().utf8(entry.caption);
-    HWND hwnd = CreateWindowExW(0, WC_BUTTONW, caption.c_str(), controlStyle(entry.kind), px.left, px.top, px.width,
-                                px.height, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_,
-                                nullptr);
-    if (!hwnd)
+    HWND control = CreateWindowExW(0, WC_BUTTONW, caption.c_str(), controlStyle(entry.kind), px.left, px.top, px.width,
+                                   px.height, hwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(entry.id)), instance_,
+                                   nullptr);
+    if (!control)
         return fail(Text(L"the control ").utf8(entry.name) << L" (\"" << caption.c_str() << L"\") could not be created (error "
                                                            << lastError() << L")");
-    controls_[index] = hwnd;
-    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(entry.font)), FALSE);
+    controls_[index] = control;
+    if (entry.row) rowButtons_[static_cast<std::size_t>(entry.row)] = control;
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.of(entry.font)), FALSE);
     if (entry.kind == ControlKind::PushButton &&
-        !SetWindowSubclass(hwnd, buttonProc, static_cast<UINT_PTR>(id), reinterpret_cast<DWORD_PTR>(this)))
+        !SetWindowSubclass(control, buttonProc, static_cast<UINT_PTR>(entry.id), reinterpret_cast<DWORD_PTR>(this)))
         return fail(Text(L"the control ").utf8(entry.name) << L" could not be hooked up to the mouse");
     return true;
 }
 
-RECT Form::placeCells() {
-    // The window of the pictures spans their cells and no more; each cell
-    // keeps the pixels it would have as a control of the form.
-    RECT area{};
-    for (const PictureCell& cell : pictureTable()) {
-        const Rect px = toPixels(cell.twips, dpi_);
-        const RECT rect{px.left, px.top, px.right(), px.bottom()};
-        UnionRect(&area, &area, &rect);
-    }
-    for (const PictureCell& cell : pictureTable()) {
-        const Rect px = toPixels(cell.twips, dpi_);
-        CardCell& placed = cells_[slot(cell.row, cell.element)];
-        placed.rect = RECT{px.left - area.left, px.top - area.top, px.right() - area.left, px.bottom() - area.top};
-        placed.art = art_.bitmap(artScale_, cell.row, cell.element);
-    }
-    return area;
-}
-
 bool Form::createPictures() {
-    const RECT area = placeCells();
     // Named as the group box that holds them: "剩牌", the cards that remain.
-    const Text name = Text().utf8(findControl("Frame1")->caption);
-    pictures_ = createCardPictures(hwnd_, IDC_PICTURES, area, &cells_, name.c_str(), instance_);
-    if (!pictures_) return fail(Text(L"the window of the card pictures could not be created (error ") << lastError() << L")");
-    if (!SetWindowSubclass(pictures_, picturesProc, IDC_PICTURES, reinterpret_cast<DWORD_PTR>(this)))
-        return fail(Text(L"the window of the card pictures could not be hooked up for screen readers"));
+    const Text name = Text().utf8(groupBox().caption);
+    if (!pictures_.create(hwnd(), IDC_PICTURES, name.c_str(), dpi_, art_, artScale_, instance_))
+        return fail(Text(L"the window of the card pictures could not be created (error ") << lastError() << L")");
     return true;
 }
 
@@ -406,27 +329,9 @@ void Form::layOut() {
         const ControlSpec& entry = controlTable()[i];
         const Rect px = toPixels(entry.twips, dpi_);
         SetWindowPos(controls_[i], nullptr, px.left, px.top, px.width, px.height, SWP_NOZORDER | SWP_NOACTIVATE);
-        SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(entry.font)), TRUE);
+        SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.of(entry.font)), TRUE);
     }
-    for (HFONT& font : retiredFonts_) {
-        if (font) DeleteObject(font);
-        font = nullptr;
-    }
-    const RECT area = placeCells();
-    SetWindowPos(pictures_, nullptr, area.left, area.top, area.right - area.left, area.bottom - area.top,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
-    InvalidateRect(pictures_, nullptr, FALSE);
-}
-
-void Form::apply(const Assignment& assignment) {
-    if (assignment.element < 0 || assignment.element >= picturesInRow(assignment.row)) return;
-    CardCell& cell = cells_[slot(assignment.row, assignment.element)];
-    const bool visible = assignment.state == Visibility::Visible;
-    if (cell.visible == visible) return;
-    cell.visible = visible;
-    repaintCardCell(pictures_, cell);
-    accessibility_.pictureChanged(pictures_, control(IDC_COMMAND_BASE + assignment.row), assignment.row,
-                                  assignment.element, visible);
+    pictures_.layOut(dpi_, art_, artScale_);
 }
 
 bool Form::fail(const Text& what) {

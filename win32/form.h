@@ -1,5 +1,6 @@
 // form1, Pellora's one window: the rank buttons, the card pictures, the reset
-// button and the always-on-top box, wired to the card tally.
+// button and the always-on-top box. It builds the controls from the layout
+// table, forwards input to the board and shows what the board changes.
 #pragma once
 
 #include <windows.h>
@@ -7,43 +8,44 @@
 #include <array>
 
 #include "accessibility.h"
+#include "base_window.h"
+#include "board.h"
 #include "card_art.h"
 #include "card_pictures.h"
+#include "handles.h"
 #include "layout.h"
-#include "tally.h"
 #include "text.h"
 
 namespace pellora {
 
-constexpr const wchar_t* kFormClass = L"PelloraForm";
-
-class Form {
+class Form : public BaseWindow<Form>, private Board::View {
 public:
+    static constexpr const wchar_t* kClassName = L"PelloraForm";
+
     // `art` decodes its scales as the window needs them; it must outlive the window.
     Form(HINSTANCE instance, CardArt& art);
     ~Form();
-    Form(const Form&) = delete;
-    Form& operator=(const Form&) = delete;
 
-    static bool registerClass(HINSTANCE instance);
+    // Both window classes: the form's and its pictures'.
+    static bool registerClasses(HINSTANCE instance);
 
     // Builds the window and all its controls, still hidden. On failure nothing
     // is left on the screen and error() names what failed.
     bool create();
     void show(int showCommand);
-    HWND hwnd() const { return hwnd_; }
     const wchar_t* error() const { return error_.c_str(); }
 
+    LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
 private:
-    static LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    struct Fonts {
+        Font normal, rank, joker;
+        HFONT of(FontRole role) const;
+    };
+
     static LRESULT CALLBACK buttonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                                        UINT_PTR subclassId, DWORD_PTR refData);
-    static LRESULT CALLBACK picturesProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
-                                         UINT_PTR subclassId, DWORD_PTR refData);
-
-    LRESULT handleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handleButtonMessage(HWND button, int id, UINT message, WPARAM wParam, LPARAM lParam);
-    LRESULT handlePicturesMessage(HWND pictures, UINT message, WPARAM wParam, LPARAM lParam);
 
     bool OnCreate();
     void OnDpiChanged(int dpi, const RECT& suggested);
@@ -51,48 +53,40 @@ private:
     void OnActivate(bool active);
     void OnCommand(int id, int notifyCode);
     void OnDestroy();
-    void OnRankButtonClick(int row);
-    void OnRankButtonRightPress(int row);
-    void OnResetClick();
     void OnStayOnTopClick();
     void OnButtonFocus(HWND button, bool focused);
+
+    // What the board changed.
+    void cardShown(int card, bool shown) override;
+    void rowRemaining(int row, int left) override;
 
     Rect placement(int dpi) const;
     RECT frameFor(int dpi) const;
     bool loadIcons();
-    bool createFonts();
+    bool makeFonts(Fonts& fonts);
     bool loadArt();
     bool createControlsInTabOrder();
     bool createControl(std::size_t index);
-    RECT placeCells();
     bool createPictures();
     bool createGroupBox();
     void layOut();
-    void apply(const Assignment& assignment);
-    HFONT fontFor(FontRole role) const;
-    HWND control(int id) const { return GetDlgItem(hwnd_, id); }
+    HWND control(int id) const { return GetDlgItem(hwnd(), id); }
     int focusedPushButton() const;
     bool fail(const Text& what);
 
     HINSTANCE instance_;
     CardArt& art_;
-    HWND hwnd_ = nullptr;
     bool built_ = false;  // until then, destroying the window is a failed start, not a close
     int dpi_ = 96;        // the dpi everything is laid out for
     int artScale_ = 100;  // the drawn scale the pictures show
-    Tally tally_;
-    HFONT defaultFont_ = nullptr;
-    HFONT rankFont_ = nullptr;
-    HFONT jokerFont_ = nullptr;
-    // Replaced on a dpi change but still set on the controls until layOut,
-    // which always follows createFonts there.
-    std::array<HFONT, 3> retiredFonts_{};
-    HICON bigIcon_ = nullptr;
-    HICON smallIcon_ = nullptr;
+    Board board_{*this};
+    Fonts fonts_;
+    Icon bigIcon_;
+    Icon smallIcon_;
     std::array<HWND, kControlCount> controls_{};  // in controlTable() order
-    CardCells cells_{};          // the pictures: where, which art, shown or not
-    HWND pictures_ = nullptr;    // the window that draws them
-    Accessibility accessibility_{cells_, tally_};
+    std::array<HWND, kLastRow + 1> rowButtons_{};  // by row
+    Accessibility accessibility_;
+    CardPictures pictures_;
     HWND lastFocus_ = nullptr;
     Text error_;
 };

@@ -4,7 +4,6 @@
 #include <commctrl.h>
 
 #include "card_art.h"
-#include "card_pictures.h"
 #include "form.h"
 #include "text.h"
 #include "version.h"
@@ -24,7 +23,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     // Visual styles (with the manifest) must be on before any control exists.
     InitCommonControls();
 
-    if (!pellora::registerCardPicturesClass(instance) || !pellora::Form::registerClass(instance))
+    if (!pellora::Form::registerClasses(instance))
         return reportStartFailure(pellora::Text(L"the window classes could not be registered (error ") << GetLastError()
                                                                                                    << L")");
 

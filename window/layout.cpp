@@ -1,5 +1,7 @@
 #include "layout.h"
 
+#include "board.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -40,29 +42,30 @@ const FontSpec& fontSpec(FontRole role) {
 const std::array<ControlSpec, kControlCount>& controlTable() {
     using K = ControlKind;
     using F = FontRole;
-    auto button = [](const char* name, const char* caption, int left, int top, F font, int tab, int row) {
-        return ControlSpec{name, IDC_COMMAND_BASE + row, K::PushButton, caption, {left, top, kButtonWidth, kButtonHeight},
-                           font, tab, row};
+    // A row's button is captioned with its rank's name.
+    auto button = [](const char* name, int left, int top, F font, int tab, int row) {
+        return ControlSpec{name, IDC_ROW_BUTTON_BASE + row, K::PushButton, rankName(row),
+                           {left, top, kButtonWidth, kButtonHeight}, font, tab, row};
     };
     static const std::array<ControlSpec, kControlCount> table = {{
-        {"Frame1", IDC_FRAME1, K::GroupBox, "剩牌", {120, 120, 2055, 7695}, F::Default, 0, 0},
-        button("Command14", "大王", 240, kJokerTop, F::Joker, 15, 14),
-        button("Command15", "小王", 1290, kJokerTop, F::Joker, 16, 15),
-        button("Command2", "2", 240, rankTop(2), F::Rank, 2, 2),
-        button("Command1", "A", 240, rankTop(1), F::Rank, 1, 1),
-        button("Command13", "K", 240, rankTop(13), F::Rank, 13, 13),
-        button("Command12", "Q", 240, rankTop(12), F::Rank, 12, 12),
-        button("Command11", "J", 240, rankTop(11), F::Rank, 11, 11),
-        button("Command10", "10", 240, rankTop(10), F::Rank, 10, 10),
-        button("Command9", "9", 240, rankTop(9), F::Rank, 9, 9),
-        button("Command8", "8", 240, rankTop(8), F::Rank, 8, 8),
-        button("Command7", "7", 240, rankTop(7), F::Rank, 7, 7),
-        button("Command6", "6", 240, rankTop(6), F::Rank, 6, 6),
-        button("Command5", "5", 240, rankTop(5), F::Rank, 5, 5),
-        button("Command4", "4", 240, rankTop(4), F::Rank, 4, 4),
-        button("Command3", "3", 240, rankTop(3), F::Rank, 3, 3),
-        {"Command17", IDC_COMMAND17, K::PushButton, "从新开始", {1080, 7920, 975, 375}, F::Default, 14, 0},
-        {"Check1", IDC_CHECK1, K::CheckBox, "置顶", {240, 7920, 735, 375}, F::Default, 17, 0},
+        {"Frame1", IDC_GROUP_BOX, K::GroupBox, "剩牌", {120, 120, 2055, 7695}, F::Default, 0, 0},
+        button("Command14", 240, kJokerTop, F::Joker, 15, 14),
+        button("Command15", 1290, kJokerTop, F::Joker, 16, 15),
+        button("Command2", 240, rankTop(2), F::Rank, 2, 2),
+        button("Command1", 240, rankTop(1), F::Rank, 1, 1),
+        button("Command13", 240, rankTop(13), F::Rank, 13, 13),
+        button("Command12", 240, rankTop(12), F::Rank, 12, 12),
+        button("Command11", 240, rankTop(11), F::Rank, 11, 11),
+        button("Command10", 240, rankTop(10), F::Rank, 10, 10),
+        button("Command9", 240, rankTop(9), F::Rank, 9, 9),
+        button("Command8", 240, rankTop(8), F::Rank, 8, 8),
+        button("Command7", 240, rankTop(7), F::Rank, 7, 7),
+        button("Command6", 240, rankTop(6), F::Rank, 6, 6),
+        button("Command5", 240, rankTop(5), F::Rank, 5, 5),
+        button("Command4", 240, rankTop(4), F::Rank, 4, 4),
+        button("Command3", 240, rankTop(3), F::Rank, 3, 3),
+        {"Command17", IDC_RESET, K::PushButton, "从新开始", {1080, 7920, 975, 375}, F::Default, 14, 0},
+        {"Check1", IDC_STAY_ON_TOP, K::CheckBox, "置顶", {240, 7920, 735, 375}, F::Default, 17, 0},
     }};
     return table;
 }
@@ -70,13 +73,14 @@ const std::array<ControlSpec, kControlCount>& controlTable() {
 const std::array<PictureCell, kPictureCount>& pictureTable() {
     static const std::array<PictureCell, kPictureCount> table = [] {
         std::array<PictureCell, kPictureCount> t{};
-        std::size_t n = 0;
-        for (int row = 1; row <= 13; ++row)
-            for (int element = 0; element < 4; ++element)
-                t[n++] = {row, element,
-                          {kColumns[static_cast<std::size_t>(element)], rankTop(row), kCellWidth, kCellHeight}};
-        t[n++] = {14, 0, {kBigJokerLeft, kJokerTop, kCellWidth, kCellHeight}};
-        t[n++] = {15, 0, {kSmallJokerLeft, kJokerTop, kCellWidth, kCellHeight}};
+        for (int card = 0; card < kPictureCount; ++card) {
+            const CardPlace at = cardPlace(card);
+            const int left = at.row == kBigJokerRow     ? kBigJokerLeft
+                             : at.row == kSmallJokerRow ? kSmallJokerLeft
+                                                        : kColumns[static_cast<std::size_t>(at.element)];
+            const int top = isJokerRow(at.row) ? kJokerTop : rankTop(at.row);
+            t[static_cast<std::size_t>(card)] = {card, at.row, at.element, {left, top, kCellWidth, kCellHeight}};
+        }
         return t;
     }();
     return table;
@@ -109,9 +113,8 @@ const ControlSpec* buttonForRow(int row) {
     return findControlIf([row](const ControlSpec& c) { return c.row != 0 && c.row == row; });
 }
 
-const char* rowCaption(int row) {
-    const ControlSpec* button = buttonForRow(row);
-    return button ? button->caption : "";
+const ControlSpec& groupBox() {
+    return *findControlIf([](const ControlSpec& c) { return c.kind == ControlKind::GroupBox; });
 }
 
 int twipsToPixels(int twips, int dpi) {

@@ -36,8 +36,8 @@ struct FontSpec {
 const FontSpec& fontSpec(FontRole role);  // Default has no face: nullptr, 0, 0
 
 struct ControlSpec {
-    const char* name;     // Frame1, Command1 ... Command17, Check1
-    int id;               // control id (control_ids.h): IDC_COMMAND_BASE + row for a rank or joker button
+    const char* name;     // the designer's: Frame1, Command1 ... Command17, Check1
+    int id;               // control id (control_ids.h): IDC_ROW_BUTTON_BASE + row for a rank or joker button
     ControlKind kind;
     const char* caption;  // UTF-8
     Rect twips;           // in the window's client area
@@ -48,6 +48,7 @@ struct ControlSpec {
 
 // A card picture's cell: the 14 x 28 px art drawn one pixel inside a frame line.
 struct PictureCell {
+    int card;     // 0..53 (board.h); pictureTable()[card] is this cell
     int row;      // 1..15, the picture group Image<row>
     int element;  // 0..3 (0 for a joker)
     Rect twips;   // in the window's client area
@@ -66,19 +67,18 @@ constexpr int kControlCount = 18;
 constexpr int kPictureCount = 54;
 
 const std::array<ControlSpec, kControlCount>& controlTable();   // in creation (z) order
-const std::array<PictureCell, kPictureCount>& pictureTable();   // rows 1..15, elements 0..3
+const std::array<PictureCell, kPictureCount>& pictureTable();   // by card
 
-// The pictures in the order a reader meets them: line by line from the top
-// (the jokers, then 2, A, K ... 3), left to right in a line (spade, heart,
-// club, diamond). Indexes into pictureTable().
+// The cards in the order a reader meets their pictures: line by line from the
+// top (the jokers, then 2, A, K ... 3), left to right in a line (spade, heart,
+// club, diamond).
 std::array<int, kPictureCount> readingOrder();
 
 // nullptr when there is no such control.
 const ControlSpec* findControl(const char* name);
 const ControlSpec* buttonForRow(int row);
-// The caption of the row's button ("A", "2" ... "K", "大王", "小王", UTF-8); the
-// card pictures' index shows the same text. Empty for an invalid row.
-const char* rowCaption(int row);
+// The group box "剩牌" around the pictures.
+const ControlSpec& groupBox();
 
 // twips * dpi / 1440, rounded to the nearest pixel (halves away from zero).
 int twipsToPixels(int twips, int dpi);

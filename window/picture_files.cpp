@@ -1,27 +1,18 @@
-// The card pictures' file names. Kept apart from pictures.cpp: only the
-// tools, the tests and the Linux program read the art from files, and
-// Pellora.exe, which reads it from its resources, then links no string code.
+// The card pictures' paths as strings. Kept apart from pictures.cpp: only the
+// tools, the tests and the Linux program want them so, and Pellora.exe, which
+// reads its art from its resources, then links no string code.
 #include "pictures.h"
-
-#include "layout.h"
-#include "tally.h"
 
 namespace pellora {
 
-std::string cardPictureFile(int row, int element) {
-    if (!isValidRow(row) || element < 0 || element >= picturesInRow(row)) return {};
-    if (row == kBigJokerRow) return "joker-big.png";
-    if (row == kSmallJokerRow) return "joker-small.png";
-    return std::string(rowCaption(row)) + "-" +
-           suitName(suitOfElement(element)) + ".png";
+std::string cardPicturePath(int card, int scale) {
+    char path[64];
+    return cardPicturePath(card, scale, path, sizeof(path)) ? std::string(path) : std::string();
 }
 
-std::string cardPicturePath(int row, int element, int scale) {
-    const std::string file = cardPictureFile(row, element);
-    if (file.empty() || !isArtScale(scale)) return {};
-    std::string path = std::string(kCardPictureFolder) + "/";
-    if (scale != 100) path += std::to_string(scale) + "/";
-    return path + file;
+std::string cardPictureFile(int card) {
+    const std::string path = cardPicturePath(card, 100);
+    return path.empty() ? path : path.substr(path.find('/') + 1);
 }
 
 }  // namespace pellora

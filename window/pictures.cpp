@@ -1,49 +1,10 @@
 #include "pictures.h"
 
-#include "layout.h"
-#include "tally.h"
+#include "board.h"
 
 #include <algorithm>
 
 namespace pellora {
-
-Suit suitOfElement(int element) {
-    switch (element) {
-        case 0: return Suit::Diamond;
-        case 1: return Suit::Club;
-        case 2: return Suit::Heart;
-        default: return Suit::Spade;
-    }
-}
-
-const char* suitName(Suit suit) {
-    switch (suit) {
-        case Suit::Diamond: return "diamond";
-        case Suit::Club: return "club";
-        case Suit::Heart: return "heart";
-        case Suit::Spade: return "spade";
-    }
-    return "";
-}
-
-CardName cardName(int row, int element) {
-    if (!isValidRow(row) || element < 0 || element >= picturesInRow(row)) return {"", ""};
-    if (isJokerRow(row)) return {"", rowCaption(row)};
-    switch (suitOfElement(element)) {
-        case Suit::Diamond: return {"方块", rowCaption(row)};
-        case Suit::Club: return {"梅花", rowCaption(row)};
-        case Suit::Heart: return {"红桃", rowCaption(row)};
-        case Suit::Spade: break;
-    }
-    return {"黑桃", rowCaption(row)};
-}
-
-bool isRedPicture(int row, int element) {
-    if (row == kBigJokerRow) return true;
-    if (row == kSmallJokerRow) return false;
-    const Suit s = suitOfElement(element);
-    return s == Suit::Diamond || s == Suit::Heart;
-}
 
 bool isArtScale(int scale) { return std::find(kArtScales.begin(), kArtScales.end(), scale) != kArtScales.end(); }
 
@@ -58,6 +19,58 @@ PictureSize cardPictureSize(int scale) {
     if (!isArtScale(scale)) return {0, 0};
     // Halves round up: 14 x 125 % is 17.5, drawn 18 wide.
     return {(kCardPictureWidth * scale + 50) / 100, (kCardPictureHeight * scale + 50) / 100};
+}
+
+int cardResourceId(int card, int scale) {
+    const auto scaleIndex = std::find(kArtScales.begin(), kArtScales.end(), scale) - kArtScales.begin();
+    if (card < 0 || card >= kCardCount || scaleIndex == static_cast<std::ptrdiff_t>(kArtScales.size())) return 0;
+    return 2000 + 100 * static_cast<int>(scaleIndex) + card;
+}
+
+namespace {
+
+// Appends to a fixed buffer; `ok` turns false once something does not fit.
+class PathWriter {
+public:
+    PathWriter(char* out, std::size_t size) : out_(out), size_(size) {}
+    PathWriter& operator<<(const char* text) {
+        for (; ok_ && *text; ++text) {
+            if (length_ + 1 >= size_) ok_ = false;
+            else out_[length_++] = *text;
+        }
+        out_[ok_ ? length_ : 0] = '\0';
+        return *this;
+    }
+    PathWriter& operator<<(int number) {
+        char digits[12];
+        std::size_t n = sizeof(digits);
+        digits[--n] = '\0';
+        do digits[--n] = static_cast<char>('0' + number % 10);
+        while ((number /= 10) > 0 && n > 0);
+        return *this << digits + n;
+    }
+    std::size_t length() const { return ok_ ? length_ : 0; }
+
+private:
+    char* out_;
+    std::size_t size_;
+    std::size_t length_ = 0;
+    bool ok_ = true;
+};
+
+}  // namespace
+
+std::size_t cardPicturePath(int card, int scale, char* out, std::size_t size) {
+    if (!out || size == 0) return 0;
+    out[0] = '\0';
+    const CardPlace place = cardPlace(card);
+    if (place.row == 0 || !isArtScale(scale)) return 0;
+    PathWriter path(out, size);
+    path << "cards/";
+    if (scale != 100) path << scale << "/";
+    if (isJokerCard(card)) path << "joker-" << (place.row == kBigJokerRow ? "big" : "small");
+    else path << rankName(place.row) << "-" << suitWord(cardSuit(card));
+    return (path << ".png").length();
 }
 
 }  // namespace pellora

@@ -1,36 +1,12 @@
-// Which picture shows which card: file names of the art under assets/.
+// The card pictures as files: the drawn scales, their sizes, and where each
+// card's art lies under assets/.
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <string>
 
 namespace pellora {
-
-enum class Suit { Diamond, Club, Heart, Spade };  // element 0..3 of every rank row
-
-// Element 0..3 of a rank row -> suit.
-Suit suitOfElement(int element);
-const char* suitName(Suit suit);  // "diamond", "club", "heart", "spade"
-// The card's name as a screen reader says it: the suit, then the rank, in
-// Chinese ("方块K", "黑桃10"); the jokers are "大王" and "小王". UTF-8, in two
-// parts, so that no string type is needed: `suit` is empty for a joker, and
-// both are empty for a picture that does not exist.
-struct CardName {
-    const char* suit;
-    const char* rank;
-};
-CardName cardName(int row, int element);
-// The accessible description of a rank or joker button: "剩 3 张" (3 left)
-// is kRemainingBefore, the number, kRemainingAfter.
-constexpr const char* kRemainingBefore = "剩 ";
-constexpr const char* kRemainingAfter = " 张";
-
-// True for the red cards: diamonds, hearts and the big joker.
-bool isRedPicture(int row, int element);
-
-// "A-diamond.png" ... "K-spade.png", "joker-big.png", "joker-small.png";
-// empty for a picture that does not exist.
-std::string cardPictureFile(int row, int element);
 
 // The card pictures are drawn natively at these display scales, in per cent
 // of 96 dpi; 100 is the 14 x 28 set.
@@ -51,11 +27,22 @@ struct PictureSize {
 PictureSize cardPictureSize(int scale);
 
 // Relative to assets/: "cards/K-diamond.png" at 100, "cards/150/K-diamond.png"
-// at 150; empty for a picture or scale that does not exist.
-std::string cardPicturePath(int row, int element, int scale);
+// at 150, "cards/joker-big.png"; written into `out` (always terminated).
+// Returns its length, 0 (and an empty text) for a card or scale that does not
+// exist or a path longer than `size`. No string type: Pellora.exe uses it.
+std::size_t cardPicturePath(int card, int scale, char* out, std::size_t size);
+// The same as a string, for the tools, the tests and the Linux program.
+std::string cardPicturePath(int card, int scale);
+// Only the file's name: "K-diamond.png", "joker-small.png".
+std::string cardPictureFile(int card);
 
-// Folder of the card pictures and the icon, relative to assets/.
-constexpr const char* kCardPictureFolder = "cards";
+// Pellora.exe carries each card picture as an RCDATA resource with this id;
+// 0 for a card or scale that has none. The art generator lists every
+// picture's id and path in kCardPictureList for the build.
+int cardResourceId(int card, int scale);
+constexpr const char* kCardPictureList = "cards/index.txt";
+
+// The icon, relative to assets/.
 constexpr const char* kIconFile = "pellora.ico";
 
 }  // namespace pellora

@@ -54,8 +54,6 @@ bool createFactory(ComPtr<IWICImagingFactory>& factory, std::string& error) {
     return SUCCEEDED(hr);
 }
 
-std::size_t slot(int row, int element) { return static_cast<std::size_t>((row - 1) * 4 + element); }
-
 }  // namespace
 
 bool decodeImage(const std::wstring& path, Image& image, std::string& error) {
@@ -67,20 +65,18 @@ bool CardImages::load(const std::wstring& assetsFolder, int scale, std::string& 
     ComPtr<IWICImagingFactory> factory;
     if (!createFactory(factory, error)) return false;
     const pellora::PictureSize size = pellora::cardPictureSize(scale);
-    for (int row = pellora::kFirstRow; row <= pellora::kLastRow; ++row)
-        for (int element = 0; element < pellora::picturesInRow(row); ++element) {
-            std::wstring path = assetsFolder + L"\\" + widen(pellora::cardPicturePath(row, element, scale));
-            std::replace(path.begin(), path.end(), L'/', L'\\');
-            CardImage& image = images_[slot(row, element)];
-            if (!decode(factory.p, path, image, error)) return false;
-            if (image.width != size.width || image.height != size.height) {
-                error = format("%s is %dx%d, not %dx%d", narrow(path).c_str(), image.width, image.height, size.width,
-                               size.height);
-                return false;
-            }
+    for (int card = 0; card < static_cast<int>(images_.size()); ++card) {
+        std::wstring path = assetsFolder + L"\\" + widen(pellora::cardPicturePath(card, scale));
+        std::replace(path.begin(), path.end(), L'/', L'\\');
+        CardImage& image = images_[static_cast<std::size_t>(card)];
+        if (!decode(factory.p, path, image, error)) return false;
+        if (image.width != size.width || image.height != size.height) {
+            error = format("%s is %dx%d, not %dx%d", narrow(path).c_str(), image.width, image.height, size.width,
+                           size.height);
+            return false;
         }
+    }
     scale_ = scale;
     return true;
 }
 
-const CardImage& CardImages::of(int row, int element) const { return images_[slot(row, element)]; }

@@ -29,10 +29,10 @@ public:
     // size; on failure `error` names the file.
     bool load(const std::wstring& assetsFolder, int scale, std::string& error);
     bool load(const std::wstring& assetsFolder, std::string& error) { return load(assetsFolder, 100, error); }
-    const CardImage& of(int row, int element) const;
+    const CardImage& of(int card) const { return images_[static_cast<std::size_t>(card)]; }
     int scale() const { return scale_; }
 
 private:
     int scale_ = 0;
-    std::array<CardImage, 60> images_;  // (row - 1) * 4 + element
+    std::array<CardImage, 54> images_;  // by card (pictureTable()[card])
 };

@@ -68,8 +68,8 @@ void checkClose(Report& report, const std::wstring& exe, const std::string& how,
 void checkFocus(Report& report, PelloraApp& app) {
     report.check(GetForegroundWindow() == app.form(), "focus: Pellora is the active window at start");
     int focus = 0;
-    waitUntil(3000, [&] { return (focus = focusedId(app)) == IDC_COMMAND1; });
-    report.check(focus == IDC_COMMAND1, "focus: starts on Command1 (\"A\")", idName(focus));
+    waitUntil(3000, [&] { return (focus = focusedId(app)) == IDC_FIRST_ROW_BUTTON; });
+    report.check(focus == IDC_FIRST_ROW_BUTTON, "focus: starts on Command1 (\"A\")", idName(focus));
 
     std::vector<const ControlSpec*> order;
     for (const auto& entry : pellora::controlTable())
@@ -86,13 +86,13 @@ void checkFocus(Report& report, PelloraApp& app) {
     }
     report.check(seen == expected, "focus: Tab walks the tab order and wraps to Command1", seen);
     current = focusAfterKey(app, VK_TAB, {VK_SHIFT}, current);
-    report.check(current == IDC_CHECK1, "focus: Shift+Tab from Command1 goes back to Check1", idName(current));
+    report.check(current == IDC_STAY_ON_TOP, "focus: Shift+Tab from Command1 goes back to Check1", idName(current));
     current = focusAfterKey(app, VK_TAB, {}, current);
-    report.check(current == IDC_COMMAND1, "focus: Tab from Check1 returns to Command1", idName(current));
+    report.check(current == IDC_FIRST_ROW_BUTTON, "focus: Tab from Check1 returns to Command1", idName(current));
 }
 
 void checkKeyboard(Tester& t, Report& report, PelloraApp& app) {
-    if (!report.check(focusedId(app) == IDC_COMMAND1, "keys: Command1 focused before Space/Enter", idName(focusedId(app))))
+    if (!report.check(focusedId(app) == IDC_FIRST_ROW_BUTTON, "keys: Command1 focused before Space/Enter", idName(focusedId(app))))
         return;
     auto playedA = [&] { return shownPlayed(app.form(), 1, t.dpi()); };
     const int before = t.model().played[1];
@@ -143,17 +143,17 @@ void checkSequences(Tester& t, Report& report, const std::wstring& outFolder) {
     pressKey(VK_ESCAPE);  // a lone Alt release may open the system menu's keyboard mode
     t.verify("undo: right press with Alt held undoes");
 
-    clickAt(t.buttonCentre(IDC_COMMAND_BASE + 2), MouseButton::Middle);
+    clickAt(t.buttonCentre(IDC_ROW_BUTTON_BASE + 2), MouseButton::Middle);
     t.verify("ignore: a middle press on \"2\" does nothing");
-    clickAt(t.buttonCentre(IDC_COMMAND_BASE + 4), MouseButton::Right);
+    clickAt(t.buttonCentre(IDC_ROW_BUTTON_BASE + 4), MouseButton::Right);
     t.model().undo(4);
     t.verify("ignore: a right press on a full \"4\" never plays");
 
-    doubleClickAt(t.buttonCentre(IDC_COMMAND_BASE + 3), MouseButton::Left);
+    doubleClickAt(t.buttonCentre(IDC_ROW_BUTTON_BASE + 3), MouseButton::Left);
     t.model().play(3);
     t.model().play(3);
     t.verify("fast: a quick double click on \"3\" is two plays");
-    doubleClickAt(t.buttonCentre(IDC_COMMAND_BASE + 3), MouseButton::Right);
+    doubleClickAt(t.buttonCentre(IDC_ROW_BUTTON_BASE + 3), MouseButton::Right);
     t.model().undo(3);
     t.model().undo(3);
     t.verify("fast: two quick right presses on \"3\" are two undos");
@@ -172,7 +172,7 @@ void checkSequences(Tester& t, Report& report, const std::wstring& outFolder) {
     t.verify("play: a few more plays across rows");
     t.saveScreenshot(outFolder + L"\\after-plays-" + std::to_wstring(t.dpi()) + L".bmp");
 
-    HWND form = GetAncestor(WindowFromPoint(t.buttonCentre(IDC_COMMAND1)), GA_ROOT);
+    HWND form = GetAncestor(WindowFromPoint(t.buttonCentre(IDC_FIRST_ROW_BUTTON)), GA_ROOT);
     const PictureCell& cell = pellora::pictureTable()[0];
     POINT onPicture = t.clientOrigin();
     onPicture.x += pellora::twipsToPixels(cell.twips.left + cell.twips.width / 2, t.dpi());
@@ -191,7 +191,7 @@ void checkSequences(Tester& t, Report& report, const std::wstring& outFolder) {
 
 void checkStayOnTop(Tester& t, Report& report, PelloraApp& app) {
     HWND form = app.form();
-    HWND check = app.control(IDC_CHECK1);
+    HWND check = app.control(IDC_STAY_ON_TOP);
     auto checked = [&] {
         DWORD_PTR value = 0;
         SendMessageTimeoutW(check, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 5000, &value);
@@ -214,7 +214,7 @@ void checkStayOnTop(Tester& t, Report& report, PelloraApp& app) {
 
     t.play(6);
     t.play(8);
-    clickAt(t.buttonCentre(IDC_COMMAND17), MouseButton::Right);
+    clickAt(t.buttonCentre(IDC_RESET), MouseButton::Right);
     t.verify("从新开始: a right press does nothing");
     t.reset();
     t.verify("从新开始: a click shows all 54 cards again");

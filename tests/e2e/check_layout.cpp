@@ -136,7 +136,7 @@ void checkControls(Report& report, PelloraApp& app, int dpi) {
                                       : fontProblems);
     report.check(stateProblems.empty(), "layout: every control visible and enabled", stateProblems);
 
-    HWND frame = GetDlgItem(form, IDC_FRAME1);
+    HWND frame = GetDlgItem(form, IDC_GROUP_BOX);
     report.check(frame && GetWindow(frame, GW_HWNDLAST) == frame, "layout: Frame1 lowest in the z-order, buttons drawn over it");
 
     // The pictures are drawn by one window spanning their cells, stacked

@@ -7,6 +7,7 @@
 #include "report.h"
 #include "tester.h"
 
+#include "board.h"
 #include "control_ids.h"
 #include "layout.h"
 #include "pictures.h"
@@ -107,9 +108,8 @@ std::string accessibleProblems(Tester& t, PelloraApp& app) {
     std::vector<std::pair<std::string, Expected>> byName;
     const POINT origin = t.clientOrigin();
     for (const PictureCell& cell : pellora::pictureTable()) {
-        const pellora::CardName name = pellora::cardName(cell.row, cell.element);
         const pellora::Rect px = pellora::toPixels(cell.twips, t.dpi());
-        byName.push_back({std::string(name.suit) + name.rank,
+        byName.push_back({pellora::cardName(cell.card),
                           {RECT{origin.x + px.left, origin.y + px.top, origin.x + px.right(), origin.y + px.bottom()},
                            t.model().visible(cell.row, cell.element)}});
     }
@@ -148,7 +148,7 @@ std::string accessibleProblems(Tester& t, PelloraApp& app) {
 
     for (int row = pellora::kFirstRow; row <= pellora::kLastRow; ++row) {
         IAccessible* button = nullptr;
-        hr = AccessibleObjectFromWindow(app.control(IDC_COMMAND_BASE + row), static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+        hr = AccessibleObjectFromWindow(app.control(IDC_ROW_BUTTON_BASE + row), static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
                                         reinterpret_cast<void**>(&button));
         if (FAILED(hr) || !button) {
             add(format("Command%d gives no accessible object", row));
@@ -159,9 +159,9 @@ std::string accessibleProblems(Tester& t, PelloraApp& app) {
         button->get_accDescription(childVariant(CHILDID_SELF), &description);
         const std::string gotName = fromBstr(name), gotDescription = fromBstr(description);
         const std::string wantDescription = format("剩 %d 张", pellora::picturesInRow(row) - t.model().played[row]);
-        if (gotName != pellora::rowCaption(row) || gotDescription != wantDescription)
+        if (gotName != pellora::rankName(row) || gotDescription != wantDescription)
             add(format("Command%d reads \"%s\", \"%s\"; expected \"%s\", \"%s\"", row, gotName.c_str(), gotDescription.c_str(),
-                       pellora::rowCaption(row), wantDescription.c_str()));
+                       pellora::rankName(row), wantDescription.c_str()));
         button->Release();
     }
     return problems;

@@ -10,6 +10,7 @@
 #include "screen.h"
 #include "tester.h"
 
+#include "board.h"
 #include "pictures.h"
 #include "resource_ids.h"
 #include "tally.h"
@@ -38,14 +39,12 @@ void checkEmbeddedArt(Report& report, HMODULE module, const std::wstring& assets
     const WORD language = MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED);
     std::string problems;
     int count = 0;
-    for (std::size_t index = 0; index < pellora::kArtScales.size(); ++index) {
-        const int scale = pellora::kArtScales[index];
-        for (int row = pellora::kFirstRow; row <= pellora::kLastRow; ++row)
-            for (int element = 0; element < pellora::picturesInRow(row); ++element) {
-                const std::string relative = pellora::cardPicturePath(row, element, scale);
+    for (const int scale : pellora::kArtScales) {
+        for (int card = 0; card < pellora::kCardCount; ++card) {
+                const std::string relative = pellora::cardPicturePath(card, scale);
                 std::wstring path = assets + L"\\" + widen(relative);
                 std::replace(path.begin(), path.end(), L'/', L'\\');
-                const int id = IDR_CARD_AT(static_cast<int>(index), row, element);
+                const int id = pellora::cardResourceId(card, scale);
                 const std::string embedded = readResource(module, RT_RCDATA, id, language);
                 const std::string file = readFileBytes(path);
                 if (!file.empty() && embedded == file) {

@@ -100,9 +100,9 @@ public:
         GetClientRect(app_.form(), &client);
         origin_ = POINT{0, 0};
         ClientToScreen(app_.form(), &origin_);
-        for (int row = pellora::kFirstRow; row <= pellora::kLastRow; ++row) rankButtons_.push_back(centreOf(control(IDC_COMMAND_BASE + row)));
-        reset_ = centreOf(control(IDC_COMMAND17));
-        check_ = centreOf(control(IDC_CHECK1));
+        for (int row = pellora::kFirstRow; row <= pellora::kLastRow; ++row) rankButtons_.push_back(centreOf(control(IDC_ROW_BUTTON_BASE + row)));
+        reset_ = centreOf(control(IDC_RESET));
+        check_ = centreOf(control(IDC_STAY_ON_TOP));
         for (const auto& cell : pellora::pictureTable()) {
             const RECT r = screenRect(cell.twips);
             pictures_.push_back(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
@@ -112,7 +112,7 @@ public:
         for (const auto& item : pellora::controlTable())
             if (item.kind != pellora::ControlKind::GroupBox) covered.push_back(screenRect(item.twips));
         for (const auto& cell : pellora::pictureTable()) covered.push_back(screenRect(cell.twips));
-        const RECT frame = windowRect(control(IDC_FRAME1));
+        const RECT frame = windowRect(control(IDC_GROUP_BOX));
         for (int y = 0; y < client.bottom; y += 7)
             for (int x = 0; x < client.right; x += 5) {
                 const POINT p{origin_.x + x, origin_.y + y};
@@ -250,9 +250,9 @@ private:
         const int focus = GetGUIThreadInfo(app_.guiThread(), &info) && info.hwndFocus ? GetDlgCtrlID(info.hwndFocus) : 0;
         key(VK_SPACE);
         ++spaces_;
-        if (focus >= IDC_COMMAND1 && focus <= IDC_COMMAND15) model_.play(focus - IDC_COMMAND_BASE);
-        else if (focus == IDC_COMMAND17) model_.reset();
-        else if (focus == IDC_CHECK1) model_.onTop = !model_.onTop;
+        if (focus >= IDC_FIRST_ROW_BUTTON && focus <= IDC_LAST_ROW_BUTTON) model_.play(focus - IDC_ROW_BUTTON_BASE);
+        else if (focus == IDC_RESET) model_.reset();
+        else if (focus == IDC_STAY_ON_TOP) model_.onTop = !model_.onTop;
     }
 
     // Input is handled in order: once the marker press on "Q" has counted,
@@ -275,7 +275,7 @@ private:
         std::string problems;
         auto add = [&](const std::string& p) { problems += (problems.empty() ? "" : "; ") + p; };
         DWORD_PTR check = 0;
-        SendMessageTimeoutW(control(IDC_CHECK1), BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 5000, &check);
+        SendMessageTimeoutW(control(IDC_STAY_ON_TOP), BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 5000, &check);
         const bool topmost = (GetWindowLongW(app_.form(), GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
         if ((check == BST_CHECKED) != model_.onTop) add(format("置顶 is %s, model %s", check == BST_CHECKED ? "ticked" : "clear", model_.onTop ? "ticked" : "clear"));
         if (topmost != (check == BST_CHECKED)) add(format("置顶 %s but the window is %stopmost", check == BST_CHECKED ? "ticked" : "clear", topmost ? "" : "not "));
@@ -295,7 +295,7 @@ private:
             const bool visible = model_.visible(cell.row, cell.element);
             bool ok = true;
             if (visible) {
-                const CardImage& image = art_.of(cell.row, cell.element);
+                const CardImage& image = art_.of(cell.card);
                 for (int y = 0; ok && y < kArtHeight; ++y)
                     for (int x = 0; ok && x < kArtWidth; ++x) ok = closeTo(shot.at(r.left + 1 + x, r.top + 1 + y), image.at(x, y), kTolerance);
             } else {
@@ -316,7 +316,7 @@ private:
             if (played >= 0) model_.played[row] = played;
         }
         DWORD_PTR check = 0;
-        SendMessageTimeoutW(control(IDC_CHECK1), BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 5000, &check);
+        SendMessageTimeoutW(control(IDC_STAY_ON_TOP), BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, 5000, &check);
         model_.onTop = check == BST_CHECKED;
     }
 
@@ -367,7 +367,7 @@ void checkCloseInBurst(Checks& check, const std::wstring& exe) {
     if (!check(other.start(exe, kStartTimeoutMs, error), "close: another instance starts for the burst", error)) return;
     waitUntil(3000, [&] { return GetForegroundWindow() == other.form(); });
     std::vector<POINT> buttons;
-    for (int row = pellora::kFirstRow; row <= pellora::kLastRow; ++row) buttons.push_back(centreOf(other.control(IDC_COMMAND_BASE + row)));
+    for (int row = pellora::kFirstRow; row <= pellora::kLastRow; ++row) buttons.push_back(centreOf(other.control(IDC_ROW_BUTTON_BASE + row)));
     for (int i = 0; i < 100; ++i) clickAt(buttons[static_cast<std::size_t>(i) % buttons.size()], i % 3 ? MouseButton::Left : MouseButton::Right);
     LARGE_INTEGER asked;
     QueryPerformanceCounter(&asked);

@@ -57,7 +57,7 @@ std::string Tester::settledScreenProblems(DWORD timeoutMs) const {
 }
 
 bool Tester::syncWithMarker() {
-    const POINT q = buttonCentre(IDC_COMMAND_BASE + kMarkerRow);
+    const POINT q = buttonCentre(IDC_ROW_BUTTON_BASE + kMarkerRow);
     const bool up = markerDirection(model_.played[kMarkerRow], markerShown_) > 0;
     do {
         clickAt(q, up ? MouseButton::Left : MouseButton::Right);
@@ -93,17 +93,17 @@ std::string Tester::modelSummary() const {
 }
 
 void Tester::play(int row) {
-    clickAt(buttonCentre(IDC_COMMAND_BASE + row), MouseButton::Left);
+    clickAt(buttonCentre(IDC_ROW_BUTTON_BASE + row), MouseButton::Left);
     model_.play(row);
 }
 
 void Tester::undo(int row, std::initializer_list<WORD> modifiers) {
-    clickAt(buttonCentre(IDC_COMMAND_BASE + row), MouseButton::Right, modifiers);
+    clickAt(buttonCentre(IDC_ROW_BUTTON_BASE + row), MouseButton::Right, modifiers);
     model_.undo(row);
 }
 
 void Tester::reset() {
-    clickAt(buttonCentre(IDC_COMMAND17), MouseButton::Left);
+    clickAt(buttonCentre(IDC_RESET), MouseButton::Left);
     model_.reset();
 }
 
@@ -136,7 +136,7 @@ std::string Tester::cellProblem(const Screenshot& shot, const PictureCell& cell,
     }
     // The art with its frame line, centred in the cell; the rest of the
     // cell (above 96 dpi) shows the background.
-    const CardImage& image = art_.of(cell.row, cell.element);
+    const CardImage& image = art_.of(cell.card);
     const int boxWidth = image.width + 2, boxHeight = image.height + 2;
     const int boxLeft = (px.width - boxWidth) / 2, boxTop = (px.height - boxHeight) / 2;
     int wrong = 0;

@@ -1,4 +1,5 @@
 // The committed card pictures and icon, checked as a player and Windows see them.
+#include "board.h"
 #include "pictures.h"
 #include "tally.h"
 
@@ -36,7 +37,7 @@ struct Picture {
 };
 
 Picture load(int row, int element, int scale) {
-    const std::string path = kAssets + "/" + pellora::cardPicturePath(row, element, scale);
+    const std::string path = kAssets + "/" + pellora::cardPicturePath(pellora::cardIndex(row, element), scale);
     cairo_surface_t* s = cairo_image_surface_create_from_png(path.c_str());
     Picture p;
     if (cairo_surface_status(s) != CAIRO_STATUS_SUCCESS) {
@@ -88,7 +89,7 @@ std::vector<int> coverage(const Picture& p, int first, int last) {
     return c;
 }
 
-std::string traceOf(int scale, int row, int element) { return pellora::cardPicturePath(row, element, scale); }
+std::string traceOf(int scale, int row, int element) { return pellora::cardPicturePath(pellora::cardIndex(row, element), scale); }
 
 }  // namespace
 
@@ -118,7 +119,7 @@ TEST(CardPictures, DiamondsHeartsAndTheBigJokerArePureRedTheRestPureBlack) {
         for (const Card& c : allCards()) {
             SCOPED_TRACE(traceOf(scale, c.row, c.element));
             const bool red = shouldBeRed(c);
-            EXPECT_EQ(pellora::isRedPicture(c.row, c.element), red);
+            EXPECT_EQ(pellora::isRedCard(pellora::cardIndex(c.row, c.element)), red);
             const Picture p = load(c.row, c.element, scale);
             int solid = 0;
             for (const Rgb& v : p.px) {
@@ -230,7 +231,7 @@ TEST(CardPictures, AllScalesTogetherFitTheirShareOfTheProgram) {
     for (int scale : pellora::kArtScales) {
         std::size_t bytes = 0;
         for (const Card& c : allCards()) {
-            std::ifstream f(kAssets + "/" + pellora::cardPicturePath(c.row, c.element, scale),
+            std::ifstream f(kAssets + "/" + pellora::cardPicturePath(pellora::cardIndex(c.row, c.element), scale),
                             std::ios::binary | std::ios::ate);
             ASSERT_TRUE(f) << traceOf(scale, c.row, c.element);
             bytes += static_cast<std::size_t>(f.tellg());
@@ -294,13 +295,13 @@ TEST(ArtScales, ChosenArtFitsItsCellAtEveryDensity) {
 }
 
 TEST(ArtScales, PathsNameTheScalesFolder) {
-    EXPECT_EQ(pellora::cardPicturePath(13, 0, 100), "cards/K-diamond.png");
-    EXPECT_EQ(pellora::cardPicturePath(13, 0, 150), "cards/150/K-diamond.png");
-    EXPECT_EQ(pellora::cardPicturePath(10, 3, 300), "cards/300/10-spade.png");
-    EXPECT_EQ(pellora::cardPicturePath(14, 0, 125), "cards/125/joker-big.png");
-    EXPECT_EQ(pellora::cardPicturePath(15, 1, 125), "") << "a joker has one picture";
-    EXPECT_EQ(pellora::cardPicturePath(0, 0, 100), "");
-    EXPECT_EQ(pellora::cardPicturePath(1, 0, 110), "") << "no art is drawn at 110 %";
+    EXPECT_EQ(pellora::cardPicturePath(pellora::cardIndex(13, 0), 100), "cards/K-diamond.png");
+    EXPECT_EQ(pellora::cardPicturePath(pellora::cardIndex(13, 0), 150), "cards/150/K-diamond.png");
+    EXPECT_EQ(pellora::cardPicturePath(pellora::cardIndex(10, 3), 300), "cards/300/10-spade.png");
+    EXPECT_EQ(pellora::cardPicturePath(pellora::cardIndex(14, 0), 125), "cards/125/joker-big.png");
+    EXPECT_EQ(pellora::cardPicturePath(pellora::kCardCount, 125), "");
+    EXPECT_EQ(pellora::cardPicturePath(pellora::kNoCard, 100), "");
+    EXPECT_EQ(pellora::cardPicturePath(0, 110), "") << "no art is drawn at 110 %";
 }
 
 // --- the icon ---------------------------------------------------------------

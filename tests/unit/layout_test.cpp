@@ -1,6 +1,6 @@
+#include "board.h"
 #include "layout.h"
 #include "pictures.h"
-#include "tally.h"
 
 #include <gtest/gtest.h>
 
@@ -51,7 +51,7 @@ TEST(LayoutTable, PictureCellsLandOnTheDesignedPixelsAt96Dpi) {
     const int rowTops[16] = {0, 99, 64, 480, 445, 411, 376, 341, 307, 272, 237, 203, 168, 133, 29, 29};
     std::set<std::pair<int, int>> seen;
     for (const auto& cell : pellora::pictureTable()) {
-        SCOPED_TRACE(pellora::cardPictureFile(cell.row, cell.element));
+        SCOPED_TRACE(pellora::cardPictureFile(cell.card));
         ASSERT_TRUE(cell.row >= 1 && cell.row <= 15);
         ASSERT_LT(cell.element, pellora::picturesInRow(cell.row));
         seen.insert({cell.row, cell.element});
@@ -59,6 +59,11 @@ TEST(LayoutTable, PictureCellsLandOnTheDesignedPixelsAt96Dpi) {
         EXPECT_EQ(pellora::toPixels(cell.twips, 96), (Rect{left, rowTops[cell.row], 16, 30}));
     }
     EXPECT_EQ(seen.size(), 54u);
+    for (int card = 0; card < pellora::kPictureCount; ++card) {
+        const auto& cell = pellora::pictureTable()[static_cast<std::size_t>(card)];
+        EXPECT_EQ(cell.card, card);
+        EXPECT_EQ(pellora::cardIndex(cell.row, cell.element), card);
+    }
     // The big joker stands 10 twips left of the spade column.
     EXPECT_EQ(pellora::pictureTable()[52].twips.left + 10, pellora::pictureTable()[3].twips.left);
 }
@@ -98,12 +103,11 @@ TEST(LayoutTable, TabOrderAndFonts) {
         EXPECT_EQ(std::string(b->name), "Command" + std::to_string(row));
         EXPECT_EQ(b->id, 100 + row);
         EXPECT_STREQ(b->caption, captions[row - 1]);
-        EXPECT_STREQ(pellora::rowCaption(row), captions[row - 1]);
         EXPECT_EQ(b->font, row >= 14 ? pellora::FontRole::Joker : pellora::FontRole::Rank);
     }
     EXPECT_EQ(pellora::buttonForRow(16), nullptr);
-    EXPECT_STREQ(pellora::rowCaption(16), "");
-    EXPECT_EQ(pellora::findControl("Frame1")->id, 100);
+    EXPECT_EQ(&pellora::groupBox(), pellora::findControl("Frame1"));
+    EXPECT_EQ(pellora::findControl("Frame1")->id, 90) << "no button's id";
     EXPECT_EQ(pellora::findControl("Command17")->id, 117);
     EXPECT_EQ(pellora::findControl("Check1")->id, 120);
     EXPECT_STREQ(pellora::fontSpec(pellora::FontRole::Rank).face, "Arial");
@@ -123,21 +127,27 @@ TEST(LayoutTable, TwipsRoundToTheNearestPixelAtAnyDpi) {
     EXPECT_EQ(pellora::twipsToPixels(0, 192), 0);
 }
 
-TEST(CardPictures, FilesAreNamedByRankAndSuit) {
-    EXPECT_EQ(pellora::cardPictureFile(1, 0), "A-diamond.png");
-    EXPECT_EQ(pellora::cardPictureFile(10, 1), "10-club.png");
-    EXPECT_EQ(pellora::cardPictureFile(12, 2), "Q-heart.png");
-    EXPECT_EQ(pellora::cardPictureFile(13, 3), "K-spade.png");
-    EXPECT_EQ(pellora::cardPictureFile(14, 0), "joker-big.png");
-    EXPECT_EQ(pellora::cardPictureFile(15, 0), "joker-small.png");
-    EXPECT_EQ(pellora::cardPictureFile(15, 1), "");
-    EXPECT_EQ(pellora::cardPictureFile(0, 0), "");
-    EXPECT_TRUE(pellora::isRedPicture(5, 0));
-    EXPECT_FALSE(pellora::isRedPicture(5, 1));
-    EXPECT_TRUE(pellora::isRedPicture(5, 2));
-    EXPECT_FALSE(pellora::isRedPicture(5, 3));
-    EXPECT_TRUE(pellora::isRedPicture(14, 0));
-    EXPECT_FALSE(pellora::isRedPicture(15, 0));
+TEST(CardPictures, FilesAreNamedByRankAndSuitAndNumberedForTheProgram) {
+    EXPECT_EQ(pellora::cardPictureFile(0), "A-diamond.png");
+    EXPECT_EQ(pellora::cardPictureFile(37), "10-club.png");
+    EXPECT_EQ(pellora::cardPictureFile(46), "Q-heart.png");
+    EXPECT_EQ(pellora::cardPictureFile(51), "K-spade.png");
+    EXPECT_EQ(pellora::cardPictureFile(52), "joker-big.png");
+    EXPECT_EQ(pellora::cardPictureFile(53), "joker-small.png");
+    EXPECT_EQ(pellora::cardPictureFile(54), "");
+    EXPECT_EQ(pellora::cardPictureFile(-1), "");
+    char small[12];
+    EXPECT_EQ(pellora::cardPicturePath(51, 150, small, sizeof(small)), 0u) << "too long for the buffer";
+    EXPECT_STREQ(small, "");
+
+    // Every (scale, card) has an id of its own in the program.
+    std::set<int> ids;
+    for (int scale : pellora::kArtScales)
+        for (int card = 0; card < pellora::kCardCount; ++card) EXPECT_TRUE(ids.insert(pellora::cardResourceId(card, scale)).second);
+    EXPECT_EQ(pellora::cardResourceId(0, 100), 2000);
+    EXPECT_EQ(pellora::cardResourceId(53, 300), 2653);
+    EXPECT_EQ(pellora::cardResourceId(54, 100), 0);
+    EXPECT_EQ(pellora::cardResourceId(0, 110), 0);
 }
 
 TEST(CardPictures, ReadingOrderGoesLineByLineLeftToRight) {
@@ -156,18 +166,3 @@ TEST(CardPictures, ReadingOrderGoesLineByLineLeftToRight) {
     for (int i = 0; i < pellora::kPictureCount; ++i) EXPECT_EQ(sorted[static_cast<std::size_t>(i)], i) << "every picture once";
 }
 
-TEST(CardPictures, NamesSaySuitThenRankInChinese) {
-    auto name = [](int row, int element) {
-        const pellora::CardName n = pellora::cardName(row, element);
-        return std::string(n.suit) + n.rank;
-    };
-    EXPECT_EQ(name(13, 0), "方块K");
-    EXPECT_EQ(name(1, 1), "梅花A");
-    EXPECT_EQ(name(10, 3), "黑桃10");
-    EXPECT_EQ(name(2, 2), "红桃2");
-    EXPECT_EQ(name(14, 0), "大王");
-    EXPECT_EQ(name(15, 0), "小王");
-    EXPECT_EQ(name(15, 1), "");
-    EXPECT_EQ(name(0, 0), "");
-    EXPECT_EQ(name(4, 4), "");
-}

@@ -46,9 +46,9 @@ private:
 // A cairo RGB24 or ARGB32 image surface as unpremultiplied pixels.
 Image toImage(cairo_surface_t* surface);
 
-// Row 1..15, element 0..3 (0 for a joker), drawn for a scale of
-// pellora::kArtScales (per cent): pellora::cardPictureSize(scale), opaque.
-Image drawCard(const Font& font, int row, int element, int scale);
+// A card (0..53, board.h) drawn for a scale of pellora::kArtScales (per
+// cent): pellora::cardPictureSize(scale), opaque.
+Image drawCard(const Font& font, int card, int scale);
 
 // The card-stack icon at `size` x `size`, transparent background.
 Image drawIcon(const Font& font, int size);

@@ -1,8 +1,8 @@
 #include "art.h"
 
 #include "layout.h"
+#include "board.h"
 #include "pictures.h"
-#include "tally.h"
 
 #include <cairo.h>
 #include <ft2build.h>
@@ -345,23 +345,23 @@ Image toImage(cairo_surface_t* surface) {
     return img;
 }
 
-Image drawCard(const Font& font, int row, int element, int scale) {
-    if (pellora::cardPicturePath(row, element, scale).empty())
-        throw std::invalid_argument("no card picture for row " + std::to_string(row) + ", element " +
-                                    std::to_string(element) + " at " + std::to_string(scale) + " %");
+Image drawCard(const Font& font, int card, int scale) {
+    if (pellora::cardPicturePath(card, scale).empty())
+        throw std::invalid_argument("no card picture for card " + std::to_string(card) + " at " + std::to_string(scale) +
+                                    " %");
     const Geometry g(scale);
     cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, g.width, g.height);
     cairo_t* cr = cairo_create(surface);
     cairo_set_source_rgb(cr, 1, 1, 1);
     cairo_paint(cr);
 
-    const Ink& ink = pellora::isRedPicture(row, element) ? kRed : kBlack;
-    if (pellora::isJokerRow(row)) {
+    const Ink& ink = pellora::isRedCard(card) ? kRed : kBlack;
+    if (pellora::isJokerCard(card)) {
         drawJoker(cr, g, ink);
     } else {
         setInk(cr, ink);
-        drawSuit(cr, g, pellora::suitOfElement(element));
-        drawIndex(surface, g, ink, font, pellora::rowCaption(row));
+        drawSuit(cr, g, pellora::cardSuit(card));
+        drawIndex(surface, g, ink, font, pellora::rankName(pellora::cardPlace(card).row));
     }
 
     cairo_destroy(cr);

@@ -13,9 +13,9 @@ if(NOT rc EQUAL 0)
   message(FATAL_ERROR "compare-art: cardart failed (${rc})")
 endif()
 
-# The 100 % pictures, every larger scale's folder and the menu icons.
-file(GLOB_RECURSE fresh RELATIVE "${WORK}" "${WORK}/cards/*.png" "${WORK}/icons/*")
-file(GLOB_RECURSE committed RELATIVE "${ASSETS}" "${ASSETS}/cards/*.png" "${ASSETS}/icons/*")
+# The 100 % pictures, every larger scale's folder, their list and the menu icons.
+file(GLOB_RECURSE fresh RELATIVE "${WORK}" "${WORK}/cards/*" "${WORK}/icons/*")
+file(GLOB_RECURSE committed RELATIVE "${ASSETS}" "${ASSETS}/cards/*" "${ASSETS}/icons/*")
 list(APPEND fresh pellora.ico)
 list(APPEND committed pellora.ico)
 list(SORT fresh)

@@ -3,7 +3,7 @@
 //   cardart --out DIR [--sheet FILE]
 //
 // writes DIR/cards/<card>.png (54 pictures at 100 %), DIR/cards/<scale>/<card>.png
-// for every larger scale, DIR/pellora.ico, and the Linux menu icons as the icon
+// for every larger scale, their list DIR/cards/index.txt, DIR/pellora.ico, and the Linux menu icons as the icon
 // theme lays them out: DIR/icons/hicolor/<N>x<N>/apps/pellora.png and
 // DIR/icons/hicolor/scalable/apps/pellora.svg; with --sheet also a contact
 // sheet of everything, the cards laid out as on the window at each scale.
@@ -11,9 +11,9 @@
 #include "ico.h"
 #include "png.h"
 
+#include "board.h"
 #include "layout.h"
 #include "pictures.h"
-#include "tally.h"
 
 #include <cairo.h>
 
@@ -41,13 +41,12 @@ class CardSet {
 public:
     explicit CardSet(const Font& font) {
         for (int scale : pellora::kArtScales)
-            for (int row = pellora::kFirstRow; row <= pellora::kLastRow; ++row)
-                for (int e = 0; e < pellora::picturesInRow(row); ++e) cards_[{row, e, scale}] = drawCard(font, row, e, scale);
+            for (int card = 0; card < pellora::kCardCount; ++card) cards_[{card, scale}] = drawCard(font, card, scale);
     }
-    const Image& card(int row, int element, int scale) const { return cards_.at({row, element, scale}); }
+    const Image& card(int card, int scale) const { return cards_.at({card, scale}); }
 
 private:
-    std::map<std::array<int, 3>, Image> cards_;
+    std::map<std::array<int, 2>, Image> cards_;
 };
 
 std::vector<IconImage> iconImages(const Font& font) {
@@ -104,7 +103,7 @@ void checkerboard(cairo_t* cr, double x, double y, double w, double h) {
 // centred in the cell, the rank buttons as grey blocks.
 void drawWindowPictures(cairo_t* cr, const CardSet& cards, double x0, double y0, int scale, int zoom) {
     const int dpi = 96 * scale / 100;
-    const pellora::Rect frame = pellora::toPixels(pellora::findControl("Frame1")->twips, dpi);
+    const pellora::Rect frame = pellora::toPixels(pellora::groupBox().twips, dpi);
     const pellora::PictureSize art = pellora::cardPictureSize(scale);
     auto place = [&](double left, double top, double width, double height) {
         cairo_rectangle(cr, x0 + (left - frame.left) * zoom, y0 + (top - frame.top) * zoom, width * zoom,
@@ -126,14 +125,14 @@ void drawWindowPictures(cairo_t* cr, const CardSet& cards, double x0, double y0,
         place(left, top, art.width + 2, art.height + 2);
         cairo_set_source_rgb(cr, 0.5, 0.5, 0.5);
         cairo_fill(cr);
-        paste(cr, cards.card(cell.row, cell.element, scale), x0 + (left + 1 - frame.left) * zoom,
+        paste(cr, cards.card(cell.card, scale), x0 + (left + 1 - frame.left) * zoom,
               y0 + (top + 1 - frame.top) * zoom, zoom);
     }
 }
 
 void writeSheet(const CardSet& cards, const std::vector<IconImage>& icons, const std::string& path) {
     const int gap = 16;
-    auto frameAt = [](int scale) { return pellora::toPixels(pellora::findControl("Frame1")->twips, 96 * scale / 100); };
+    auto frameAt = [](int scale) { return pellora::toPixels(pellora::groupBox().twips, 96 * scale / 100); };
     // Every scale side by side, then 100 % enlarged four times, then the icons.
     int width = gap, height = 0;
     for (int scale : pellora::kArtScales) {
@@ -210,14 +209,18 @@ int main(int argc, char** argv) {
     try {
         const Font font;
         const CardSet cards(font);
+        std::string list = "# Every card picture: its resource id in Pellora.exe and its path. Written by\n"
+                           "# tools/cardart (scripts/make-art) for the build; do not edit.\n";
         for (int scale : pellora::kArtScales)
-            for (int row = pellora::kFirstRow; row <= pellora::kLastRow; ++row)
-                for (int e = 0; e < pellora::picturesInRow(row); ++e) {
-                    const fs::path file = fs::path(out) / pellora::cardPicturePath(row, e, scale);
-                    fs::create_directories(file.parent_path());
-                    const Image& img = cards.card(row, e, scale);
-                    writeFile(file.string(), encodeCompactPng(img.width, img.height, img.pixels));
-                }
+            for (int card = 0; card < pellora::kCardCount; ++card) {
+                const std::string path = pellora::cardPicturePath(card, scale);
+                const fs::path file = fs::path(out) / path;
+                fs::create_directories(file.parent_path());
+                const Image& img = cards.card(card, scale);
+                writeFile(file.string(), encodeCompactPng(img.width, img.height, img.pixels));
+                list += std::to_string(pellora::cardResourceId(card, scale)) + " " + path + "\n";
+            }
+        writeFile((fs::path(out) / pellora::kCardPictureList).string(), {list.begin(), list.end()});
         const std::vector<IconImage> icons = iconImages(font);
         writeFile((fs::path(out) / pellora::kIconFile).string(), encodeIco(icons));
         const fs::path theme = fs::path(out) / kThemeFolder;
