@@ -7,7 +7,7 @@ namespace pellora {
 namespace {
 
 constexpr std::array<const char*, kSuitsPerRank> kSuitNames = {"方块", "梅花", "红桃", "黑桃"};  // by Suit
-constexpr std::array<const char*, 5> kRemaining = {"剩 0 张", "剩 1 张", "剩 2 张", "剩 3 张", "剩 4 张"};
+constexpr const char* kRemaining[] = {"剩 0 张", "剩 1 张", "剩 2 张", "剩 3 张", "剩 4 张"};
 
 // Every card's name, worked out by the compiler: constant data in the
 // program, no code at start-up and no string type.
@@ -60,7 +60,8 @@ const char* suitWord(Suit suit) {
 }
 
 const char* remainingText(int left) {
-    return left >= 0 && left < static_cast<int>(kRemaining.size()) ? kRemaining[static_cast<std::size_t>(left)] : "";
+    if (left < 0 || left > kSuitsPerRank) return "";
+    return kRemaining[left];
 }
 
 Board::Board(View& view) : view_(view) { shown_.fill(true); }
@@ -77,16 +78,16 @@ void Board::undo(int row) {
 
 void Board::reset() {
     // All the cards first, then each row that changed once, with its final count.
-    std::array<bool, kLastRow + 1> changed{};
+    unsigned changed = 0;  // bit `row`
     for (const Assignment& assignment : tally_.reset()) {
         const int card = cardIndex(assignment.row, assignment.element);
         if (card == kNoCard || shown_[static_cast<std::size_t>(card)]) continue;
         shown_[static_cast<std::size_t>(card)] = true;
         view_.cardShown(card, true);
-        changed[static_cast<std::size_t>(assignment.row)] = true;
+        changed |= 1u << assignment.row;
     }
     for (int row = kFirstRow; row <= kLastRow; ++row)
-        if (changed[static_cast<std::size_t>(row)]) view_.rowRemaining(row, remaining(row));
+        if (changed & (1u << row)) view_.rowRemaining(row, remaining(row));
 }
 
 bool Board::isShown(int card) const { return card >= 0 && card < kCardCount && shown_[static_cast<std::size_t>(card)]; }
