@@ -5,6 +5,7 @@
 #include "stay_on_top.h"
 
 #include <QAccessibleWidget>
+#include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QIcon>
@@ -38,6 +39,17 @@ QFont fontFor(FontRole role) {
     return font;
 }
 
+// The desktop's font for this kind of control, but no larger than the layout
+// was made for: the captions stand in fixed rectangles.
+QFont defaultFontFor(const QWidget* widget) {
+    QFont font = QApplication::font(widget);
+    const qreal most = fontSpec(FontRole::Default).decipoints / 10.0;
+    const int mostPixels = qRound(most * kLayoutDpi / 72);
+    if (font.pointSizeF() > most) font.setPointSizeF(most);
+    else if (font.pointSizeF() <= 0 && font.pixelSize() > mostPixels) font.setPixelSize(mostPixels);
+    return font;
+}
+
 // The window as readers expect an application's window: a frame with its
 // caption as name. A plain top-level widget would surface as a filler.
 QAccessibleInterface* formAccessible(const QString&, QObject* object) {
@@ -62,6 +74,7 @@ Form::Form(QWidget* parent) : QWidget(parent, Qt::Window | Qt::CustomizeWindowHi
     setFixedSize(twipsToPixels(kClientWidthTwips, kLayoutDpi), twipsToPixels(kClientHeightTwips, kLayoutDpi));
 
     for (const ControlSpec& entry : controlTable()) createControl(entry);
+    fitDefaultFonts();
     createPictures();
     setTabOrderFromTable();
     rowButtons_[1]->setFocus();
@@ -157,6 +170,20 @@ void Form::accessibilityActiveChanged(bool active) {
     describing_ = active;
     if (active)
         for (int row = kFirstRow; row <= kLastRow; ++row) rowRemaining(row, board_.remaining(row));
+}
+
+void Form::fitDefaultFonts() {
+    for (std::size_t i = 0; i < controls_.size(); ++i) {
+        if (controlTable()[i].font != FontRole::Default) continue;
+        // Follows the desktop's font as long as it fits.
+        const QFont font = defaultFontFor(controls_[i]);
+        controls_[i]->setFont(font == QApplication::font(controls_[i]) ? QFont() : font);
+    }
+}
+
+void Form::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::ApplicationFontChange) fitDefaultFonts();
+    QWidget::changeEvent(event);
 }
 
 void Form::place(QWidget* widget, const ControlSpec& entry) {

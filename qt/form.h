@@ -37,6 +37,9 @@ private:
     void createStayOnTopBox(const ControlSpec& entry);
     void createPictures();
     void setTabOrderFromTable();
+    // The controls in the default font take the desktop's, at most 9 pt.
+    void fitDefaultFonts();
+    void changeEvent(QEvent* event) override;
 
     void onStayOnTopClick();
 

@@ -28,7 +28,7 @@ constexpr int rankTop(int row) { return kRankTops[static_cast<std::size_t>(row -
 }  // namespace
 
 const FontSpec& fontSpec(FontRole role) {
-    static const FontSpec kDefault{nullptr, 0, 0};
+    static const FontSpec kDefault{nullptr, 90, 0};
     static const FontSpec kRank{"Arial", 105, 700};
     static const FontSpec kJoker{"宋体", 90, 700};
     switch (role) {

@@ -33,7 +33,9 @@ struct FontSpec {
     int weight;        // 700 = bold
 };
 
-const FontSpec& fontSpec(FontRole role);  // Default has no face: nullptr, 0, 0
+// Default has no face and no weight: it is the platform's own font, which the
+// layout was made for at 9 pt (90), the size of Windows' message font.
+const FontSpec& fontSpec(FontRole role);
 
 struct ControlSpec {
     const char* name;     // the designer's: Frame1, Command1 ... Command17, Check1

@@ -12,6 +12,7 @@
 #include <QGroupBox>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QStyle>
 #include <QTest>
 #include <QTimer>
 #include <QWindow>
@@ -83,6 +84,7 @@ private slots:
     void controlsStandWhereTheTableSays();
     void picturesStandInTheirCellsInsideTheGroupBox();
     void buttonsUseTheRankAndJokerFonts();
+    void captionsFitWhateverTheDesktopsFontSize();
     void focusStartsOnAAndTabFollowsTheTable();
     void picturesShowTheirArtInADarkFrame();
     void hiddenPictureEmptiesItsWholeCell();
@@ -182,6 +184,48 @@ void FormTest::buttonsUseTheRankAndJokerFonts() {
         QVERIFY2((rank ? latin : chinese).contains(drawnWith), qPrintable(drawnWith));
         QVERIFY(font.families() == (rank ? latin : chinese));
     }
+}
+
+void FormTest::captionsFitWhateverTheDesktopsFontSize() {
+    const QFont desktop = QApplication::font();
+    const auto restore = qScopeGuard([desktop] { QApplication::setFont(desktop); });
+    // Each caption's text, plus what the style puts around it, within its control.
+    auto fits = [](QWidget* widget) {
+        const QFontMetrics metrics(widget->font());
+        QStyle* style = widget->style();
+        int around = 2 * style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, widget);
+        QString text;
+        if (auto* box = qobject_cast<QGroupBox*>(widget)) {
+            text = box->title();
+            around = 0;
+        } else {
+            text = qobject_cast<QAbstractButton*>(widget)->text();
+        }
+        if (qobject_cast<QCheckBox*>(widget))
+            around = style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, widget) +
+                     style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, widget);
+        return metrics.horizontalAdvance(text) + around <= widget->width() && metrics.height() <= widget->height();
+    };
+    for (const qreal points : {8.0, 9.0, 12.0, 14.0}) {
+        QFont font = desktop;
+        font.setPointSizeF(points);
+        QApplication::setFont(font);
+        const Form form;
+        for (const char* name : {"Frame1", "Command17", "Check1"}) {
+            QWidget* widget = control(form, name);
+            QCOMPARE(widget->font().family(), desktop.family());
+            QCOMPARE(widget->font().pointSizeF(), std::min(points, 9.0));
+            QVERIFY2(fits(widget), qPrintable(QStringLiteral("%1 at %2 pt").arg(name).arg(points)));
+        }
+        QCOMPARE(control(form, "Command1")->font().pointSizeF(), 10.5);
+    }
+    // A window already open follows the desktop when its font changes.
+    QFont larger = desktop;
+    larger.setPointSizeF(14);
+    QApplication::setFont(larger);
+    QCOMPARE(control(*form_, "Command17")->font().pointSizeF(), 9.0);
+    QApplication::setFont(desktop);
+    QCOMPARE(control(*form_, "Command17")->font(), QApplication::font(control(*form_, "Command17")));
 }
 
 void FormTest::focusStartsOnAAndTabFollowsTheTable() {
