@@ -61,7 +61,7 @@ Form::Form(QWidget* parent) : QWidget(parent, Qt::Window | Qt::CustomizeWindowHi
     setObjectName(QStringLiteral("form1"));
     setWindowTitle(QStringLiteral("Pellora"));
     setWindowIcon(QIcon(QStringLiteral(":/pellora.ico")));
-    if (windowIcon().availableSizes().isEmpty()) fail(QStringLiteral("the window icon (pellora.ico) could not be read"));
+    if (windowIcon().availableSizes().isEmpty()) fail(QString::fromUtf8("读不出窗口图标（pellora.ico）"));
     // The layout does not scale, so the window keeps its size.
     setFixedSize(twipsToPixels(kClientWidthTwips, kLayoutDpi), twipsToPixels(kClientHeightTwips, kLayoutDpi));
 
@@ -135,9 +135,12 @@ void Form::createPictures() {
         const Rect px = toPixels(cell.twips, kLayoutDpi);
         picture->setGeometry(px.left - frame.left, px.top - frame.top, px.width, px.height);
         pictures_[slot(cell.row, cell.element)] = picture;
-        if (!picture->hasArt())
-            fail(QStringLiteral("the picture %1 (%2) could not be read")
-                     .arg(picture->objectName(), cardPictureResource(cell.row, cell.element, 100)));
+        if (!picture->hasArt()) {
+            const CardName name = cardName(cell.row, cell.element);
+            fail(QString::fromUtf8("读不出%1%2的图片（%3）")
+                     .arg(QString::fromUtf8(name.suit), QString::fromUtf8(name.rank),
+                          cardPictureResource(cell.row, cell.element, 100)));
+        }
     }
 }
 

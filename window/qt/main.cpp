@@ -102,7 +102,7 @@ int main(int argc, char* argv[]) {
     pellora::Form form;
     if (!form.startupError().isEmpty()) {
         QMessageBox::critical(nullptr, QStringLiteral("Pellora"),
-                              QStringLiteral("Pellora cannot start: %1.").arg(form.startupError()));
+                              QString::fromUtf8("Pellora 无法启动：%1。").arg(form.startupError()));
         return 1;
     }
     form.show();

@@ -20,12 +20,10 @@ int scaleIndex(int scale) {
     return -1;
 }
 
-// "K of spades", "the big joker": which card, for messages.
+// "黑桃K", "大王": which card, for messages.
 Text& nameCard(Text& text, int row, int element) {
-    if (row == kBigJokerRow) return text << L"the big joker";
-    if (row == kSmallJokerRow) return text << L"the small joker";
-    return text.utf8(rowCaption(row)).utf8(" of ").utf8(suitName(suitOfElement(element)))
-           << L"s";
+    const CardName name = cardName(row, element);
+    return text.utf8(name.suit).utf8(name.rank);
 }
 
 // PNG bytes -> BGRA pixels of a `want`-sized picture, flattened onto white
@@ -33,12 +31,12 @@ Text& nameCard(Text& text, int row, int element) {
 HBITMAP decode(const void* data, DWORD size, PictureSize want, Text& why) {
     const PngPixels image(data, size);
     if (!image.ok()) {
-        why << L"it does not decode: ";
-        why.utf8(image.failure());
+        why << L"无法解码（";
+        why.utf8(image.failure()) << L"）";
         return nullptr;
     }
     if (image.width() != want.width || image.height() != want.height) {
-        why << L"it is " << image.width() << L" x " << image.height() << L" pixels, not " << want.width << L" x "
+        why << L"大小是 " << image.width() << L" × " << image.height() << L" 像素，应为 " << want.width << L" × "
             << want.height;
         return nullptr;
     }
@@ -53,7 +51,7 @@ HBITMAP decode(const void* data, DWORD size, PictureSize want, Text& why) {
     void* bits = nullptr;
     HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     if (!bitmap) {
-        why << L"no bitmap could be made for it (error " << GetLastError() << L")";
+        why << L"无法变成位图（错误 " << GetLastError() << L"）";
         return nullptr;
     }
     auto* pixel = static_cast<BYTE*>(bits);
@@ -97,7 +95,7 @@ HBITMAP CardArt::bitmap(int scale, int row, int element) const {
 bool CardArt::load(HINSTANCE instance, int scale, Text& error) {
     const int index = scaleIndex(scale);
     if (index < 0) {
-        error = Text(L"no card pictures are drawn for ") << scale << L" %";
+        error = Text(L"没有为 ") << scale << L"% 缩放画的牌面图片";
         return false;
     }
     if (loaded(scale)) return true;
@@ -113,13 +111,13 @@ bool CardArt::load(HINSTANCE instance, int scale, Text& error) {
             const void* data = loadedData ? LockResource(loadedData) : nullptr;
             const DWORD bytes = resource ? SizeofResource(instance, resource) : 0;
             if (!data || bytes == 0)
-                why << L"it is missing from the program's resources";
+                why << L"不在程序的资源里";
             else
                 bitmap = decode(data, bytes, size, why);
             if (!bitmap) {
                 release(set);
-                error = Text(L"the picture of ");
-                nameCard(error, row, element) << L" at " << scale << L" % (resource " << id << L"): " << why.c_str();
+                error = Text();
+                nameCard(error, row, element) << L"的 " << scale << L"% 图片（资源 " << id << L"）" << why.c_str();
                 return false;
             }
             set[slot(row, element)] = bitmap;

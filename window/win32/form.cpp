@@ -89,7 +89,7 @@ bool Form::create() {
     HWND hwnd = CreateWindowExW(0, kFormClass, L"Pellora", kFormStyle, placed.left, placed.top, placed.width,
                                 placed.height, nullptr, nullptr, instance_, this);
     if (!hwnd) {
-        if (error_.empty()) error_ = Text(L"the main window could not be created (error ") << lastError() << L")";
+        if (error_.empty()) error_ = Text(L"无法创建主窗口（错误 ") << lastError() << L"）";
         hwnd_ = nullptr;
         return false;
     }
@@ -197,8 +197,8 @@ void Form::OnDpiChanged(int dpi, const RECT& suggested) {
     adapted = loadArt() && adapted;
     if (!adapted) {
         // Only a damaged program file gets here; say so, and keep what is shown.
-        Text text(L"Pellora could not adapt to the new display scale: ");
-        text << error_.c_str() << L".";
+        Text text(L"Pellora 无法适应新的显示缩放：");
+        text << error_.c_str() << L"。";
         MessageBoxW(hwnd_, text.c_str(), L"Pellora", MB_OK | MB_ICONWARNING);
     }
     layOut();
@@ -223,8 +223,7 @@ bool Form::loadIcons() {
     if (!big || !small) {
         if (big) DestroyIcon(big);
         if (small) DestroyIcon(small);
-        return fail(Text(L"the window icon (icon group ") << IDI_PELLORA << L") could not be loaded (error " << lastError()
-                                                          << L")");
+        return fail(Text(L"无法载入窗口图标（图标组 ") << IDI_PELLORA << L"，错误 " << lastError() << L"）");
     }
     SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
     SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
@@ -300,7 +299,7 @@ void Form::OnButtonFocus(HWND button, bool focused) {
 bool Form::createFonts() {
     NONCLIENTMETRICSW metrics;
     if (!nonClientMetricsForDpi(metrics, dpi_))
-        return fail(Text(L"the system's dialog font could not be read (error ") << lastError() << L")");
+        return fail(Text(L"无法读取系统的对话框字体（错误 ") << lastError() << L"）");
 
     auto makeFont = [this](FontRole role) {
         const FontSpec& entry = fontSpec(role);
@@ -316,7 +315,7 @@ bool Form::createFonts() {
     if (!fonts[0] || !fonts[1] || !fonts[2]) {
         for (HFONT font : fonts)
             if (font) DeleteObject(font);
-        return fail(Text(L"the fonts of the buttons could not be created"));
+        return fail(Text(L"无法创建按钮的字体"));
     }
     // The old fonts go once the controls use the new ones (layOut).
     retiredFonts_ = {defaultFont_, rankFont_, jokerFont_};
@@ -362,13 +361,13 @@ bool Form::createControl(std::size_t index) {
                                 px.height, hwnd_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_,
                                 nullptr);
     if (!hwnd)
-        return fail(Text(L"the control ").utf8(entry.name) << L" (\"" << caption.c_str() << L"\") could not be created (error "
-                                                           << lastError() << L")");
+        return fail(Text(L"无法创建控件 ").utf8(entry.name) << L"（“" << caption.c_str() << L"”，错误 " << lastError()
+                                                         << L"）");
     controls_[index] = hwnd;
     SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(fontFor(entry.font)), FALSE);
     if (entry.kind == ControlKind::PushButton &&
         !SetWindowSubclass(hwnd, buttonProc, static_cast<UINT_PTR>(id), reinterpret_cast<DWORD_PTR>(this)))
-        return fail(Text(L"the control ").utf8(entry.name) << L" could not be hooked up to the mouse");
+        return fail(Text(L"无法接管控件 ").utf8(entry.name) << L" 的鼠标输入");
     return true;
 }
 
@@ -395,9 +394,9 @@ bool Form::createPictures() {
     // Named as the group box that holds them: "剩牌", the cards that remain.
     const Text name = Text().utf8(findControl("Frame1")->caption);
     pictures_ = createCardPictures(hwnd_, IDC_PICTURES, area, &cells_, name.c_str(), instance_);
-    if (!pictures_) return fail(Text(L"the window of the card pictures could not be created (error ") << lastError() << L")");
+    if (!pictures_) return fail(Text(L"无法创建牌面图片的窗口（错误 ") << lastError() << L"）");
     if (!SetWindowSubclass(pictures_, picturesProc, IDC_PICTURES, reinterpret_cast<DWORD_PTR>(this)))
-        return fail(Text(L"the window of the card pictures could not be hooked up for screen readers"));
+        return fail(Text(L"无法让读屏软件读到牌面图片的窗口"));
     return true;
 }
 
