@@ -69,7 +69,7 @@ Form::Form(QWidget* parent) : QWidget(parent, Qt::Window | Qt::CustomizeWindowHi
     setObjectName(QStringLiteral("form1"));
     setWindowTitle(QStringLiteral("Pellora"));
     setWindowIcon(QIcon(QStringLiteral(":/pellora.ico")));
-    if (windowIcon().availableSizes().isEmpty()) fail(QStringLiteral("the window icon (pellora.ico) could not be read"));
+    if (windowIcon().availableSizes().isEmpty()) fail(QString::fromUtf8("读不出窗口图标（pellora.ico）"));
     // The layout does not scale, so the window keeps its size.
     setFixedSize(twipsToPixels(kClientWidthTwips, kLayoutDpi), twipsToPixels(kClientHeightTwips, kLayoutDpi));
 
@@ -135,8 +135,7 @@ void Form::createPictures() {
         picture->setGeometry(px.left - frame.left, px.top - frame.top, px.width, px.height);
         pictures_[static_cast<std::size_t>(card)] = picture;
         if (!picture->hasArt())
-            fail(QStringLiteral("the picture %1 (%2) could not be read")
-                     .arg(picture->objectName(), cardPictureResource(card, 100)));
+            fail(QString::fromUtf8("读不出%1的图片（%2）").arg(QString::fromUtf8(cardName(card)), cardPictureResource(card, 100)));
     }
 }
 

@@ -1,5 +1,6 @@
 #include "card_art.h"
 
+#include "board.h"
 #include "card_png.h"
 
 #include <cstdint>
@@ -20,12 +21,12 @@ int scaleIndex(int scale) {
 HBITMAP decode(const void* data, DWORD size, PictureSize want, Text& why) {
     const PngPixels image(data, size);
     if (!image.ok()) {
-        why << L"it does not decode: ";
-        why.utf8(image.failure());
+        why << L"无法解码（";
+        why.utf8(image.failure()) << L"）";
         return nullptr;
     }
     if (image.width() != want.width || image.height() != want.height) {
-        why << L"it is " << image.width() << L" x " << image.height() << L" pixels, not " << want.width << L" x "
+        why << L"大小是 " << image.width() << L" × " << image.height() << L" 像素，应为 " << want.width << L" × "
             << want.height;
         return nullptr;
     }
@@ -40,7 +41,7 @@ HBITMAP decode(const void* data, DWORD size, PictureSize want, Text& why) {
     void* bits = nullptr;
     HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     if (!bitmap) {
-        why << L"no bitmap could be made for it (error " << GetLastError() << L")";
+        why << L"无法变成位图（错误 " << GetLastError() << L"）";
         return nullptr;
     }
     auto* pixel = static_cast<BYTE*>(bits);
@@ -73,7 +74,7 @@ HBITMAP CardArt::bitmap(int scale, int card) const {
 bool CardArt::load(HINSTANCE instance, int scale, Text& error) {
     const int index = scaleIndex(scale);
     if (index < 0) {
-        error = Text(L"no card pictures are drawn for ") << scale << L" %";
+        error = Text(L"没有为 ") << scale << L"% 缩放画的牌面图片";
         return false;
     }
     if (loaded(scale)) return true;
@@ -85,12 +86,10 @@ bool CardArt::load(HINSTANCE instance, int scale, Text& error) {
         HGLOBAL loadedData = resource ? LoadResource(instance, resource) : nullptr;
         const void* data = loadedData ? LockResource(loadedData) : nullptr;
         const DWORD bytes = resource ? SizeofResource(instance, resource) : 0;
-        if (!data || bytes == 0) why << L"it is missing from the program's resources";
+        if (!data || bytes == 0) why << L"不在程序的资源里";
         else decoded[static_cast<std::size_t>(card)].reset(decode(data, bytes, cardPictureSize(scale), why));
         if (!decoded[static_cast<std::size_t>(card)]) {
-            char path[64];
-            cardPicturePath(card, scale, path, sizeof(path));
-            error = Text(L"the card picture ").utf8(path) << L" (resource " << id << L"): " << why.c_str();
+            error = Text().utf8(cardName(card)) << L"的 " << scale << L"% 图片（资源 " << id << L"）" << why.c_str();
             return false;
         }
     }

@@ -85,7 +85,7 @@ bool Form::create() {
     const Rect placed = placement(screen);
     const RECT place{placed.left, placed.top, placed.right(), placed.bottom()};
     if (!createWindow(0, L"Pellora", kFormStyle, place, nullptr, 0, instance_)) {
-        if (error_.empty()) error_ = Text(L"the main window could not be created (error ") << lastError() << L")";
+        if (error_.empty()) error_ = Text(L"无法创建主窗口（错误 ") << lastError() << L"）";
         return false;
     }
     if (dpi_ != screen) {
@@ -164,8 +164,8 @@ void Form::OnDpiChanged(int dpi, const RECT& suggested) {
     adapted = loadArt() && adapted;
     if (!adapted) {
         // Only a damaged program file gets here; say so, and keep what is shown.
-        Text text(L"Pellora could not adapt to the new display scale: ");
-        text << error_.c_str() << L".";
+        Text text(L"Pellora 无法适应新的显示缩放：");
+        text << error_.c_str() << L"。";
         MessageBoxW(hwnd(), text.c_str(), L"Pellora", MB_OK | MB_ICONWARNING);
     }
     if (fonts.normal) {
@@ -192,8 +192,7 @@ bool Form::loadIcons() {
     Icon big(loadIconForSize(instance_, IDI_PELLORA, systemMetricForDpi(SM_CXICON, dpi_)));
     Icon small(loadIconForSize(instance_, IDI_PELLORA, systemMetricForDpi(SM_CXSMICON, dpi_)));
     if (!big || !small)
-        return fail(Text(L"the window icon (icon group ") << IDI_PELLORA << L") could not be loaded (error " << lastError()
-                                                          << L")");
+        return fail(Text(L"无法载入窗口图标（图标组 ") << IDI_PELLORA << L"，错误 " << lastError() << L"）");
     SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big.get()));
     SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small.get()));
     bigIcon_ = std::move(big);
@@ -212,7 +211,7 @@ bool Form::loadArt() {
 bool Form::makeFonts(Fonts& fonts) {
     NONCLIENTMETRICSW metrics;
     if (!nonClientMetricsForDpi(metrics, dpi_))
-        return fail(Text(L"the system's dialog font could not be read (error ") << lastError() << L")");
+        return fail(Text(L"无法读取系统的对话框字体（错误 ") << lastError() << L"）");
 
     auto makeFont = [this](FontRole role) {
         const FontSpec& entry = fontSpec(role);
@@ -225,7 +224,7 @@ bool Form::makeFonts(Fonts& fonts) {
         return Font(CreateFontIndirectW(&font));
     };
     Fonts made{Font(CreateFontIndirectW(&metrics.lfMessageFont)), makeFont(FontRole::Rank), makeFont(FontRole::Joker)};
-    if (!made.normal || !made.rank || !made.joker) return fail(Text(L"the fonts of the buttons could not be created"));
+    if (!made.normal || !made.rank || !made.joker) return fail(Text(L"无法创建按钮的字体"));
     fonts = std::move(made);
     return true;
 }
@@ -305,14 +304,14 @@ bool Form::createControl(std::size_t index) {
                                    px.height, hwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(entry.id)), instance_,
                                    nullptr);
     if (!control)
-        return fail(Text(L"the control ").utf8(entry.name) << L" (\"" << caption.c_str() << L"\") could not be created (error "
-                                                           << lastError() << L")");
+        return fail(Text(L"无法创建控件 ").utf8(entry.name) << L"（“" << caption.c_str() << L"”，错误 " << lastError()
+                                                         << L"）");
     controls_[index] = control;
     if (entry.row) rowButtons_[static_cast<std::size_t>(entry.row)] = control;
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.of(entry.font)), FALSE);
     if (entry.kind == ControlKind::PushButton &&
         !SetWindowSubclass(control, buttonProc, static_cast<UINT_PTR>(entry.id), reinterpret_cast<DWORD_PTR>(this)))
-        return fail(Text(L"the control ").utf8(entry.name) << L" could not be hooked up to the mouse");
+        return fail(Text(L"无法接管控件 ").utf8(entry.name) << L" 的鼠标输入");
     return true;
 }
 
@@ -320,7 +319,7 @@ bool Form::createPictures() {
     // Named as the group box that holds them: "剩牌", the cards that remain.
     const Text name = Text().utf8(groupBox().caption);
     if (!pictures_.create(hwnd(), IDC_PICTURES, name.c_str(), dpi_, art_, artScale_, instance_))
-        return fail(Text(L"the window of the card pictures could not be created (error ") << lastError() << L")");
+        return fail(Text(L"无法创建牌面图片的窗口（错误 ") << lastError() << L"）");
     return true;
 }
 

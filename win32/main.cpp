@@ -11,8 +11,8 @@
 namespace {
 
 int reportStartFailure(const pellora::Text& what) {
-    pellora::Text text(L"Pellora could not start: ");
-    text << what.c_str() << L".";
+    pellora::Text text(L"Pellora 无法启动：");
+    text << what.c_str() << L"。";
     MessageBoxW(nullptr, text.c_str(), L"" PELLORA_PRODUCT_NAME, MB_OK | MB_ICONERROR);
     return 1;
 }
@@ -24,8 +24,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     InitCommonControls();
 
     if (!pellora::Form::registerClasses(instance))
-        return reportStartFailure(pellora::Text(L"the window classes could not be registered (error ") << GetLastError()
-                                                                                                   << L")");
+        return reportStartFailure(pellora::Text(L"无法注册窗口类（错误 ") << GetLastError() << L"）");
 
     pellora::CardArt art;
     pellora::Form form(instance, art);
