@@ -35,6 +35,11 @@ DWORD controlStyle(ControlKind kind) {
 
 unsigned long lastError() { return GetLastError(); }
 
+// The keyboard's right button: the menu key, or Shift+F10.
+bool isPutBackKey(WPARAM key) { return key == VK_APPS || (key == VK_F10 && GetKeyState(VK_SHIFT) < 0); }
+
+constexpr LPARAM kKeyWasDown = 1 << 30;  // a key's auto-repeat
+
 }  // namespace
 
 Form::Form(HINSTANCE instance, CardArt& art)
@@ -133,6 +138,15 @@ LRESULT Form::handleButtonMessage(HWND button, int id, UINT message, WPARAM wPar
         // A quick second press arrives as a double-click: it still counts.
         case WM_RBUTTONDOWN:
         case WM_RBUTTONDBLCLK: if (row) { board_.undo(row); return 0; } break;
+        // The keys themselves, once per press as the mouse; not the
+        // WM_CONTEXTMENU that may follow a key or a right release, which would
+        // put a second card back and which any program can send. Kept from the
+        // default handling, where F10 would open the window menu on release.
+        case WM_KEYDOWN:
+        case WM_SYSKEYDOWN:
+            if (!row || !isPutBackKey(wParam)) break;
+            if (!(lParam & kKeyWasDown)) board_.undo(row);
+            return 0;
         case WM_SETFOCUS: OnButtonFocus(button, true); break;
         case WM_KILLFOCUS: OnButtonFocus(button, false); break;
         case WM_NCDESTROY: RemoveWindowSubclass(button, buttonProc, static_cast<UINT_PTR>(id)); break;

@@ -1,5 +1,5 @@
-// Checks on input as a person gives it: the focus and the tab order, Space and
-// Enter, sequences of plays, undos and resets, clicks that must do nothing,
+// Checks on input as a person gives it: the focus and the tab order, Space,
+// Enter, the menu key and Shift+F10, sequences of plays, undos and resets, clicks that must do nothing,
 // 置顶 (stay on top), and closing the window.
 #include "checks.h"
 
@@ -95,17 +95,47 @@ void checkKeyboard(Tester& t, Report& report, PelloraApp& app) {
     if (!report.check(focusedId(app) == IDC_FIRST_ROW_BUTTON, "keys: Command1 focused before Space/Enter", idName(focusedId(app))))
         return;
     auto playedA = [&] { return shownPlayed(app.form(), 1, t.dpi()); };
+    // A key on the focused "A", the model moved by `change` (+1 plays, -1 puts
+    // back); then waits for the row to show what the model says.
+    auto key = [&](WORD vk, std::initializer_list<WORD> modifiers, int change, int downs = 1) {
+        pressKey(vk, modifiers, downs);
+        if (change > 0) t.model().play(1);
+        if (change < 0) t.model().undo(1);
+        waitUntil(kSettleTimeoutMs, [&] { return playedA() == t.model().played[1]; });
+        return playedA();
+    };
     const int before = t.model().played[1];
-    pressKey(VK_SPACE);
-    t.model().play(1);
-    waitUntil(kSettleTimeoutMs, [&] { return playedA() == t.model().played[1]; });
-    report.check(playedA() == before + 1, "keys: Space on the focused \"A\" plays it", format("row 1 shows %d played", playedA()));
-    pressKey(VK_RETURN);
-    t.model().play(1);
-    waitUntil(kSettleTimeoutMs, [&] { return playedA() == t.model().played[1]; });
-    report.check(playedA() == before + 2, "keys: Enter on the focused \"A\" plays it",
-                 format("row 1 shows %d played, focus on %s", playedA(), idName(focusedId(app)).c_str()));
-    t.verify("keys: the cells show both keyboard plays");
+    const int afterSpace = key(VK_SPACE, {}, +1);
+    report.check(afterSpace == before + 1, "keys: Space on the focused \"A\" plays it", format("row 1 shows %d played", afterSpace));
+    const int afterEnter = key(VK_RETURN, {}, +1);
+    report.check(afterEnter == before + 2, "keys: Enter on the focused \"A\" plays it",
+                 format("row 1 shows %d played, focus on %s", afterEnter, idName(focusedId(app)).c_str()));
+
+    // The keyboard's right button puts one back, once per press however long held.
+    const int afterMenu = key(VK_APPS, {}, -1);
+    const int afterShiftF10 = key(VK_F10, {VK_SHIFT}, -1);
+    report.check(afterMenu == before + 1 && afterShiftF10 == before, "keys: the menu key, then Shift+F10, each put one \"A\" back",
+                 format("row 1 shows %d played, then %d", afterMenu, afterShiftF10));
+    key(VK_SPACE, {}, +1);
+    key(VK_SPACE, {}, +1);
+    const int held = key(VK_APPS, {}, -1, 4);
+    report.check(held == before + 1, "keys: the menu key held until it repeats puts back one card", format("row 1 shows %d played", held));
+    key(VK_F10, {VK_SHIFT}, -1);
+    // On a full row they do nothing, and never play: the Space after shows one played.
+    key(VK_APPS, {}, -1);
+    key(VK_F10, {VK_SHIFT}, -1);
+    const int onFull = key(VK_SPACE, {}, +1);
+    report.check(before == 0 && onFull == 1, "keys: on a full row the menu key and Shift+F10 change nothing", format("then Space shows %d played", onFull));
+    // What a menu key's context-menu message looks like, from another program:
+    // it is no key, and puts nothing back.
+    HWND a = app.control(IDC_FIRST_ROW_BUTTON);
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(a, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(a), -1, SMTO_ABORTIFHUNG, 5000, &ignored);
+    PostMessageW(a, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(a), -1);
+    const int forged = key(VK_SPACE, {}, +1);
+    report.check(forged == before + 2, "keys: a WM_CONTEXTMENU sent or posted by another program puts nothing back",
+                 format("then Space shows %d played", forged));
+    t.verify("keys: the cells show the keyboard's plays and put-backs");
 }
 
 void checkSequences(Tester& t, Report& report, const std::wstring& outFolder) {
