@@ -90,7 +90,7 @@ void Form::createRankButton(const ControlSpec& entry) {
     auto* button = new RankButton(QString::fromUtf8(entry.caption), this);
     const int row = entry.row;
     connect(button, &QPushButton::clicked, this, [this, row] { board_.play(row); });
-    connect(button, &RankButton::rightPressed, this, [this, row] { board_.undo(row); });
+    connect(button, &RankButton::putBackRequested, this, [this, row] { board_.undo(row); });
     rowButtons_[static_cast<std::size_t>(row)] = button;
     place(button, entry);
 }

@@ -1,4 +1,5 @@
-// A rank or joker button: a click plays, a right-button press undoes.
+// A rank or joker button: a click plays; a right-button press, the menu key
+// or Shift+F10 puts a card back.
 #pragma once
 
 #include <QPushButton>
@@ -12,11 +13,13 @@ public:
     RankButton(const QString& caption, QWidget* parent);
 
 signals:
-    void rightPressed();
+    // Once per right press or key press.
+    void putBackRequested();
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 };
 
 }  // namespace pellora
