@@ -91,6 +91,7 @@ void Form::createRankButton(const ControlSpec& entry) {
     const int row = entry.row;
     connect(button, &QPushButton::clicked, this, [this, row] { board_.play(row); });
     connect(button, &RankButton::putBackRequested, this, [this, row] { board_.undo(row); });
+    button->setToolTip(QString::fromUtf8(buttonHelp()));
     rowButtons_[static_cast<std::size_t>(row)] = button;
     place(button, entry);
 }

@@ -94,6 +94,7 @@ private slots:
     void middleButtonAndRightClickNeverPlay();
     void quickDoublePressesAllCount();
     void keysOnAFocusedButtonPlayAndPutBack();
+    void rankButtonsSayHowToPutACardBack();
     void jokerHidesOnceAndComesBack();
     void resetBringsBackTheDeckAndOnlyItsClickResets();
     void stayOnTopFollowsTheTickWithoutRecreatingTheWindow();
@@ -349,6 +350,12 @@ void FormTest::keysOnAFocusedButtonPlayAndPutBack() {
     reset->setFocus();
     QTest::keyClick(reset, Qt::Key_Return);
     QCOMPARE(hiddenPictures(*form_), QString());
+}
+
+void FormTest::rankButtonsSayHowToPutACardBack() {
+    const QString help = QStringLiteral("单击或按空格键：记下出了一张\n右键单击，或按菜单键、Shift+F10：放回一张");
+    for (const ControlSpec& entry : controlTable())
+        QCOMPARE(control(*form_, entry.name)->toolTip(), entry.row ? help : QString());
 }
 
 void FormTest::jokerHidesOnceAndComesBack() {
