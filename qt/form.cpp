@@ -51,9 +51,10 @@ Form::Form(QWidget* parent) : QWidget(parent, Qt::Window | Qt::CustomizeWindowHi
                                                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                                                   Qt::WindowCloseButtonHint) {
     // What a screen reader is told is made only once one asks: until then
-    // these are two function pointers in a list.
+    // these are three function pointers in a list.
     QAccessible::installFactory(formAccessible);
     installCardPictureAccessibility();
+    installRankButtonAccessibility();
     setObjectName(QStringLiteral("form1"));
     setWindowTitle(QStringLiteral("Pellora"));
     setWindowIcon(QIcon(QStringLiteral(":/pellora.ico")));

@@ -13,7 +13,7 @@ public:
     RankButton(const QString& caption, QWidget* parent);
 
 signals:
-    // Once per right press or key press.
+    // Once per right press or key press; also a screen reader's action.
     void putBackRequested();
 
 protected:
@@ -21,5 +21,10 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 };
+
+// Lets a screen reader press a rank button, or put one of its cards back, as
+// two actions. Only registers a factory: Qt makes the objects when an
+// assistive technology first asks.
+void installRankButtonAccessibility();
 
 }  // namespace pellora
