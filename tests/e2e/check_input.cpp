@@ -176,6 +176,7 @@ void checkTip(Tester& t, Report& report, PelloraApp& app, const std::wstring& ou
     report.check(!IntersectRect(&overlap, &shown, &form) && level, "tip: it stands beside the window level with \"K\", never over the cards",
                  describe(shown) + ", the window " + describe(form) + ", \"K\" " + describe(k));
     UnionRect(&both, &shown, &form);
+    Sleep(500);  // a picture for people: the tip painted, as they see it
     Screenshot::grab(both).saveBmp(outFolder + L"\\tip-" + std::to_wstring(t.dpi()) + L".bmp");
 }
 
