@@ -1,6 +1,7 @@
 // Checks on input as a person gives it: the focus and the tab order, Space,
-// Enter, the menu key and Shift+F10, sequences of plays, undos and resets, clicks that must do nothing,
-// 置顶 (stay on top), and closing the window.
+// Enter, the menu key and Shift+F10, the buttons' tip, sequences of plays,
+// undos and resets, clicks that must do nothing, 置顶 (stay on top), and
+// closing the window.
 #include "checks.h"
 
 #include "app.h"
