@@ -63,9 +63,10 @@ Form::Form(QWidget* parent) : QWidget(parent, Qt::Window | Qt::CustomizeWindowHi
                                                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                                                   Qt::WindowCloseButtonHint) {
     // What a screen reader is told is made only once one asks: until then
-    // these are two function pointers in a list.
+    // these are three function pointers in a list.
     QAccessible::installFactory(formAccessible);
     installCardPictureAccessibility();
+    installRankButtonAccessibility();
     setObjectName(QStringLiteral("form1"));
     setWindowTitle(QStringLiteral("Pellora"));
     setWindowIcon(QIcon(QStringLiteral(":/pellora.ico")));
@@ -103,7 +104,8 @@ void Form::createRankButton(const ControlSpec& entry) {
     auto* button = new RankButton(QString::fromUtf8(entry.caption), this);
     const int row = entry.row;
     connect(button, &QPushButton::clicked, this, [this, row] { board_.play(row); });
-    connect(button, &RankButton::rightPressed, this, [this, row] { board_.undo(row); });
+    connect(button, &RankButton::putBackRequested, this, [this, row] { board_.undo(row); });
+    button->setToolTip(QString::fromUtf8(buttonHelp()));
     rowButtons_[static_cast<std::size_t>(row)] = button;
     place(button, entry);
 }

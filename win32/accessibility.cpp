@@ -315,7 +315,7 @@ private:
 };
 
 // A rank or joker button as the system presents it, described by the cards
-// of its row that remain.
+// of its row that remain, with its tip as help: how to play and put back.
 class ButtonAccessible final : public AccessibleBase {
 public:
     ButtonAccessible(IAccessible* standard, const Board* board, int row)
@@ -329,6 +329,9 @@ public:
     HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* out) override {
         return isSelf(child) ? describe(out) : AccessibleBase::get_accDescription(child, out);
     }
+    HRESULT STDMETHODCALLTYPE get_accHelp(VARIANT child, BSTR* out) override {
+        return isSelf(child) ? help(out) : AccessibleBase::get_accHelp(child, out);
+    }
 
 protected:
     void destroy() override { unmake(this); }
@@ -339,6 +342,14 @@ private:
         *out = nullptr;
         if (!board_) return RPC_E_DISCONNECTED;
         *out = makeBstr(Text().utf8(remainingText(board_->remaining(row_))));
+        return *out ? S_OK : E_OUTOFMEMORY;
+    }
+
+    HRESULT help(BSTR* out) const {
+        if (!out) return E_POINTER;
+        *out = nullptr;
+        if (!board_) return RPC_E_DISCONNECTED;
+        *out = makeBstr(Text().utf8(buttonHelp()));
         return *out ? S_OK : E_OUTOFMEMORY;
     }
 

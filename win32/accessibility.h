@@ -1,7 +1,8 @@
 // What a screen reader finds in form1, through Microsoft Active Accessibility
 // (which UI Automation clients see too): each card picture a graphic named for
 // its card ("方块K"), invisible while its card is played; each rank and joker
-// button described by how many of its cards remain ("剩 3 张").
+// button described by how many of its cards remain ("剩 3 张"), its help
+// saying how to play and put back a card.
 //
 // Nothing of it is loaded or made until an assistive technology first asks
 // (WM_GETOBJECT): then oleacc, oleaut32 and ole32 are loaded from the system

@@ -9,6 +9,7 @@
 #include <strsafe.h>
 
 #include <algorithm>
+#include <climits>
 #include <utility>
 
 namespace pellora {
@@ -34,6 +35,11 @@ DWORD controlStyle(ControlKind kind) {
 }
 
 unsigned long lastError() { return GetLastError(); }
+
+// The keyboard's right button: the menu key, or Shift+F10.
+bool isPutBackKey(WPARAM key) { return key == VK_APPS || (key == VK_F10 && GetKeyState(VK_SHIFT) < 0); }
+
+constexpr LPARAM kKeyWasDown = 1 << 30;  // a key's auto-repeat
 
 }  // namespace
 
@@ -133,11 +139,30 @@ LRESULT Form::handleButtonMessage(HWND button, int id, UINT message, WPARAM wPar
         // A quick second press arrives as a double-click: it still counts.
         case WM_RBUTTONDOWN:
         case WM_RBUTTONDBLCLK: if (row) { board_.undo(row); return 0; } break;
+        // The keys themselves, once per press as the mouse; not the
+        // WM_CONTEXTMENU that may follow a key or a right release, which would
+        // put a second card back and which any program can send. Kept from the
+        // default handling, where F10 would open the window menu on release.
+        case WM_KEYDOWN:
+        case WM_SYSKEYDOWN:
+            if (!row || !isPutBackKey(wParam)) break;
+            if (!(lParam & kKeyWasDown)) board_.undo(row);
+            return 0;
+        case WM_MOUSEMOVE: if (row && !tipsTried_) createTips(MSG{button, message, wParam, lParam, 0, {}}); break;
         case WM_SETFOCUS: OnButtonFocus(button, true); break;
         case WM_KILLFOCUS: OnButtonFocus(button, false); break;
         case WM_NCDESTROY: RemoveWindowSubclass(button, buttonProc, static_cast<UINT_PTR>(id)); break;
     }
     return DefSubclassProc(button, message, wParam, lParam);
+}
+
+LRESULT CALLBACK Form::tipsProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR subclassId,
+                                DWORD_PTR refData) {
+    // The system hands every WINDOWPOS over itself, from any sender: the
+    // pointer is always good to use.
+    if (message == WM_WINDOWPOSCHANGING) reinterpret_cast<const Form*>(refData)->placeTip(*reinterpret_cast<WINDOWPOS*>(lParam));
+    if (message == WM_NCDESTROY) RemoveWindowSubclass(hwnd, tipsProc, subclassId);
+    return DefSubclassProc(hwnd, message, wParam, lParam);
 }
 
 bool Form::OnCreate() {
@@ -257,6 +282,8 @@ int Form::focusedPushButton() const {
 }
 
 void Form::OnDestroy() {
+    if (tips_) DestroyWindow(tips_);
+    tips_ = nullptr;
     // Closing, by whatever means, ends the program; nothing is asked or kept.
     if (built_) PostQuitMessage(0);
 }
@@ -323,6 +350,57 @@ bool Form::createPictures() {
     return true;
 }
 
+void Form::createTips(const MSG& firstMove) {
+    // Not made at start, which it would slow by a tooltip window: only a
+    // pointer over a button needs it. Without it the buttons still work, and
+    // a screen reader still gets the same text as their help. Owned by no
+    // window: Wine does not make a window with an owned popup topmost.
+    tipsTried_ = true;
+    tips_ = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_NOPREFIX,
+                            CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance_, nullptr);
+    if (!tips_) return;
+    SetWindowSubclass(tips_, tipsProc, 0, reinterpret_cast<DWORD_PTR>(this));
+    SendMessageW(tips_, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.normal.get()), FALSE);
+    // Lines break where the text says, nowhere else.
+    SendMessageW(tips_, TTM_SETMAXTIPWIDTH, 0, SHRT_MAX);
+    const Text help = Text().utf8(buttonHelp());
+    for (int row = kFirstRow; row <= kLastRow; ++row) {
+        TTTOOLINFOW tool{};
+        tool.cbSize = sizeof(tool);
+        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        tool.hwnd = hwnd();
+        tool.uId = reinterpret_cast<UINT_PTR>(rowButtons_[static_cast<std::size_t>(row)]);
+        tool.lpszText = const_cast<wchar_t*>(help.c_str());  // copied by the tooltip
+        SendMessageW(tips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+    // The move that brought the pointer here came before the tooltip watched.
+    SendMessageW(tips_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&firstMove));
+}
+
+void Form::placeTip(WINDOWPOS& place) const {
+    // Beside the window, left of it where the screen has room, else right,
+    // level with its button: never over the cards, where the pointer's place
+    // would put it.
+    if (place.flags & SWP_NOMOVE) return;
+    RECT form{}, tip{}, button{};
+    GetWindowRect(hwnd(), &form);
+    GetWindowRect(place.hwnd, &tip);
+    const int width = place.flags & SWP_NOSIZE ? tip.right - tip.left : place.cx;
+    const int height = place.flags & SWP_NOSIZE ? tip.bottom - tip.top : place.cy;
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    GetMonitorInfoW(MonitorFromWindow(hwnd(), MONITOR_DEFAULTTONEAREST), &monitor);
+    const RECT& work = monitor.rcWork;
+    const int gap = MulDiv(4, dpi_, 96);
+    const int left = form.left - gap - width;
+    place.x = left >= work.left ? left : form.right + gap;
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof(tool);
+    if (SendMessageW(place.hwnd, TTM_GETCURRENTTOOLW, 0, reinterpret_cast<LPARAM>(&tool)) &&
+        GetWindowRect(reinterpret_cast<HWND>(tool.uId), &button))
+        place.y = std::max(work.top, std::min((button.top + button.bottom - height) / 2, work.bottom - height));
+}
+
 void Form::layOut() {
     for (std::size_t i = 0; i < controlTable().size(); ++i) {
         const ControlSpec& entry = controlTable()[i];
@@ -330,6 +408,7 @@ void Form::layOut() {
         SetWindowPos(controls_[i], nullptr, px.left, px.top, px.width, px.height, SWP_NOZORDER | SWP_NOACTIVATE);
         SendMessageW(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.of(entry.font)), TRUE);
     }
+    if (tips_) SendMessageW(tips_, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.normal.get()), FALSE);
     pictures_.layOut(dpi_, art_, artScale_);
 }
 

@@ -46,6 +46,8 @@ private:
     static LRESULT CALLBACK buttonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
                                        UINT_PTR subclassId, DWORD_PTR refData);
     LRESULT handleButtonMessage(HWND button, int id, UINT message, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK tipsProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR subclassId,
+                                     DWORD_PTR refData);
 
     bool OnCreate();
     void OnDpiChanged(int dpi, const RECT& suggested);
@@ -69,6 +71,8 @@ private:
     bool createControl(std::size_t index);
     bool createPictures();
     bool createGroupBox();
+    void createTips(const MSG& firstMove);
+    void placeTip(WINDOWPOS& place) const;
     void layOut();
     HWND control(int id) const { return GetDlgItem(hwnd(), id); }
     int focusedPushButton() const;
@@ -88,6 +92,8 @@ private:
     Accessibility accessibility_;
     CardPictures pictures_;
     HWND lastFocus_ = nullptr;
+    HWND tips_ = nullptr;      // the buttons' tooltip, made when the pointer first comes to one
+    bool tipsTried_ = false;
     Text error_;
 };
 

@@ -8,14 +8,17 @@ namespace {
 
 constexpr std::array<const char*, kSuitsPerRank> kSuitNames = {"方块", "梅花", "红桃", "黑桃"};  // by Suit
 constexpr const char* kRemaining[] = {"剩 0 张", "剩 1 张", "剩 2 张", "剩 3 张", "剩 4 张"};
+constexpr const char* kPlayAction = "记下出了一张";
+constexpr const char* kPutBackAction = "放回一张";
 
 // Every card's name, worked out by the compiler: constant data in the
 // program, no code at start-up and no string type.
 using Name = std::array<char, 16>;
 using NameTable = std::array<Name, kCardCount>;
 
-constexpr void append(Name& name, std::size_t& length, const char* text) {
-    for (; *text; ++text) name[length++] = *text;
+template <std::size_t N>
+constexpr void append(std::array<char, N>& into, std::size_t& length, const char* text) {
+    for (; *text; ++text) into[length++] = *text;
 }
 
 constexpr NameTable makeNames() {
@@ -31,6 +34,21 @@ constexpr NameTable makeNames() {
 }
 
 constexpr NameTable kCardNames = makeNames();
+
+// The help says the actions in the words the actions are described by.
+using Help = std::array<char, 128>;
+
+constexpr Help makeHelp() {
+    Help help{};
+    std::size_t length = 0;
+    append(help, length, "单击或按空格键：");
+    append(help, length, kPlayAction);
+    append(help, length, "\n右键单击，或按菜单键、Shift+F10：");
+    append(help, length, kPutBackAction);
+    return help;
+}
+
+constexpr Help kButtonHelp = makeHelp();
 
 }  // namespace
 
@@ -63,6 +81,12 @@ const char* remainingText(int left) {
     if (left < 0 || left > kSuitsPerRank) return "";
     return kRemaining[left];
 }
+
+const char* buttonHelp() { return kButtonHelp.data(); }
+
+const char* playActionText() { return kPlayAction; }
+
+const char* putBackActionText() { return kPutBackAction; }
 
 Board::Board(View& view) : view_(view) { shown_.fill(true); }
 

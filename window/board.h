@@ -59,6 +59,12 @@ const char* suitWord(Suit suit);
 // "剩 3 张": how many of a row remain, as a button's description. `left` is
 // 0..4; empty otherwise.
 const char* remainingText(int left);
+// What a rank or joker button does, on two lines: its tip, and its help for a
+// screen reader. Both front ends show this one text.
+const char* buttonHelp();
+// The two actions a screen reader can take on such a button, described.
+const char* playActionText();     // "记下出了一张"
+const char* putBackActionText();  // "放回一张"
 
 class Board {
 public:

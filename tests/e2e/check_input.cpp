@@ -1,6 +1,7 @@
-// Checks on input as a person gives it: the focus and the tab order, Space and
-// Enter, sequences of plays, undos and resets, clicks that must do nothing,
-// 置顶 (stay on top), and closing the window.
+// Checks on input as a person gives it: the focus and the tab order, Space,
+// Enter, the menu key and Shift+F10, the buttons' tip, sequences of plays,
+// undos and resets, clicks that must do nothing, 置顶 (stay on top), and
+// closing the window.
 #include "checks.h"
 
 #include "app.h"
@@ -11,7 +12,10 @@
 #include "control_ids.h"
 #include "layout.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
+#include <cstdlib>
 #include <functional>
 #include <initializer_list>
 #include <string>
@@ -45,6 +49,14 @@ int focusAfterKey(const PelloraApp& app, WORD key, std::initializer_list<WORD> m
 }
 
 std::string idName(int id) { return id ? controlById(id).name : "nothing"; }
+
+BOOL CALLBACK findShownTip(HWND hwnd, LPARAM found) {
+    wchar_t name[64] = {};
+    GetClassNameW(hwnd, name, 64);
+    if (!IsWindowVisible(hwnd) || lstrcmpiW(name, TOOLTIPS_CLASSW) != 0) return TRUE;
+    *reinterpret_cast<HWND*>(found) = hwnd;
+    return FALSE;
+}
 
 // Starts one more Pellora.exe, closes it by `close`, and checks that the
 // process ends within a second.
@@ -95,17 +107,78 @@ void checkKeyboard(Tester& t, Report& report, PelloraApp& app) {
     if (!report.check(focusedId(app) == IDC_FIRST_ROW_BUTTON, "keys: Command1 focused before Space/Enter", idName(focusedId(app))))
         return;
     auto playedA = [&] { return shownPlayed(app.form(), 1, t.dpi()); };
+    // A key on the focused "A", the model moved by `change` (+1 plays, -1 puts
+    // back); then waits for the row to show what the model says.
+    auto key = [&](WORD vk, std::initializer_list<WORD> modifiers, int change, int downs = 1) {
+        pressKey(vk, modifiers, downs);
+        if (change > 0) t.model().play(1);
+        if (change < 0) t.model().undo(1);
+        waitUntil(kSettleTimeoutMs, [&] { return playedA() == t.model().played[1]; });
+        return playedA();
+    };
     const int before = t.model().played[1];
-    pressKey(VK_SPACE);
-    t.model().play(1);
-    waitUntil(kSettleTimeoutMs, [&] { return playedA() == t.model().played[1]; });
-    report.check(playedA() == before + 1, "keys: Space on the focused \"A\" plays it", format("row 1 shows %d played", playedA()));
-    pressKey(VK_RETURN);
-    t.model().play(1);
-    waitUntil(kSettleTimeoutMs, [&] { return playedA() == t.model().played[1]; });
-    report.check(playedA() == before + 2, "keys: Enter on the focused \"A\" plays it",
-                 format("row 1 shows %d played, focus on %s", playedA(), idName(focusedId(app)).c_str()));
-    t.verify("keys: the cells show both keyboard plays");
+    const int afterSpace = key(VK_SPACE, {}, +1);
+    report.check(afterSpace == before + 1, "keys: Space on the focused \"A\" plays it", format("row 1 shows %d played", afterSpace));
+    const int afterEnter = key(VK_RETURN, {}, +1);
+    report.check(afterEnter == before + 2, "keys: Enter on the focused \"A\" plays it",
+                 format("row 1 shows %d played, focus on %s", afterEnter, idName(focusedId(app)).c_str()));
+
+    // The keyboard's right button puts one back, once per press however long held.
+    const int afterMenu = key(VK_APPS, {}, -1);
+    const int afterShiftF10 = key(VK_F10, {VK_SHIFT}, -1);
+    report.check(afterMenu == before + 1 && afterShiftF10 == before, "keys: the menu key, then Shift+F10, each put one \"A\" back",
+                 format("row 1 shows %d played, then %d", afterMenu, afterShiftF10));
+    key(VK_SPACE, {}, +1);
+    key(VK_SPACE, {}, +1);
+    const int held = key(VK_APPS, {}, -1, 4);
+    report.check(held == before + 1, "keys: the menu key held until it repeats puts back one card", format("row 1 shows %d played", held));
+    key(VK_F10, {VK_SHIFT}, -1);
+    // On a full row they do nothing, and never play: the Space after shows one played.
+    key(VK_APPS, {}, -1);
+    key(VK_F10, {VK_SHIFT}, -1);
+    const int onFull = key(VK_SPACE, {}, +1);
+    report.check(before == 0 && onFull == 1, "keys: on a full row the menu key and Shift+F10 change nothing", format("then Space shows %d played", onFull));
+    // What a menu key's context-menu message looks like, from another program:
+    // it is no key, and puts nothing back.
+    HWND a = app.control(IDC_FIRST_ROW_BUTTON);
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(a, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(a), -1, SMTO_ABORTIFHUNG, 5000, &ignored);
+    PostMessageW(a, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(a), -1);
+    const int forged = key(VK_SPACE, {}, +1);
+    report.check(forged == before + 2, "keys: a WM_CONTEXTMENU sent or posted by another program puts nothing back",
+                 format("then Space shows %d played", forged));
+    t.verify("keys: the cells show the keyboard's plays and put-backs");
+}
+
+void checkTip(Tester& t, Report& report, PelloraApp& app, const std::wstring& outFolder) {
+    // Under Wine a lone move can be undone by X reporting an older pointer
+    // position late: the pointer stirs on the button until the tip shows.
+    HWND tip = nullptr;
+    for (int i = 0; i < 5 && !tip; ++i) {
+        POINT k = t.buttonCentre(IDC_ROW_BUTTON_BASE + 13);
+        k.y += i % 2;
+        movePointer(k);
+        waitUntil(1000, [&] {
+            EnumThreadWindows(app.guiThread(), findShownTip, reinterpret_cast<LPARAM>(&tip));
+            return tip != nullptr;
+        });
+    }
+    if (!report.check(tip != nullptr, "tip: the pointer resting on \"K\" shows a tip", tip ? "" : "none within 5 s")) return;
+    wchar_t text[256] = {};
+    DWORD_PTR length = 0;
+    SendMessageTimeoutW(tip, WM_GETTEXT, 256, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000, &length);
+    std::string said = narrow(text);
+    const bool saysHow = said == kButtonHelp;
+    std::replace(said.begin(), said.end(), '\n', '|');
+    report.check(saysHow, "tip: it says how a click plays and how to put a card back", said);
+    const RECT shown = windowRect(tip), form = windowRect(app.form()), k = windowRect(app.control(IDC_ROW_BUTTON_BASE + 13));
+    RECT overlap{}, both{};
+    const bool level = std::abs((shown.top + shown.bottom) - (k.top + k.bottom)) <= 2;
+    report.check(!IntersectRect(&overlap, &shown, &form) && level, "tip: it stands beside the window level with \"K\", never over the cards",
+                 describe(shown) + ", the window " + describe(form) + ", \"K\" " + describe(k));
+    UnionRect(&both, &shown, &form);
+    Sleep(500);  // a picture for people: the tip painted, as they see it
+    Screenshot::grab(both).saveBmp(outFolder + L"\\tip-" + std::to_wstring(t.dpi()) + L".bmp");
 }
 
 void checkSequences(Tester& t, Report& report, const std::wstring& outFolder) {

@@ -75,7 +75,7 @@ std::vector<std::string> expectedCardNames() {
 
 // Everything the accessible objects say that does not match the model: the
 // 54 pictures' names, roles, states and places, each button's name and
-// description.
+// description and help.
 std::string accessibleProblems(Tester& t, PelloraApp& app) {
     std::string problems;
     auto add = [&](const std::string& p) {
@@ -154,10 +154,12 @@ std::string accessibleProblems(Tester& t, PelloraApp& app) {
             add(format("Command%d gives no accessible object", row));
             continue;
         }
-        BSTR name = nullptr, description = nullptr;
+        BSTR name = nullptr, description = nullptr, help = nullptr;
         button->get_accName(childVariant(CHILDID_SELF), &name);
         button->get_accDescription(childVariant(CHILDID_SELF), &description);
-        const std::string gotName = fromBstr(name), gotDescription = fromBstr(description);
+        button->get_accHelp(childVariant(CHILDID_SELF), &help);
+        const std::string gotName = fromBstr(name), gotDescription = fromBstr(description), gotHelp = fromBstr(help);
+        if (gotHelp != kButtonHelp) add(format("Command%d's help is \"%s\"", row, gotHelp.c_str()));
         const std::string wantDescription = format("剩 %d 张", pellora::picturesInRow(row) - t.model().played[row]);
         if (gotName != pellora::rankName(row) || gotDescription != wantDescription)
             add(format("Command%d reads \"%s\", \"%s\"; expected \"%s\", \"%s\"", row, gotName.c_str(), gotDescription.c_str(),
@@ -189,7 +191,7 @@ void checkAccessibility(Tester& t, Report& report, PelloraApp& app) {
     t.reset();
     t.verify("screen reader: a full deck to start from");
     std::string problems = accessibleProblems(t, app);
-    report.check(problems.empty(), "screen reader: \"剩牌\" holds 54 pictures named suit then rank, in reading order, all visible; each button says 剩 N 张",
+    report.check(problems.empty(), "screen reader: \"剩牌\" holds 54 pictures named suit then rank, in reading order, all visible; each button says 剩 N 张 and how to put one back",
                  problems.empty() ? "as the screen shows" : problems);
     // A 32-bit process on 64-bit Windows may see its system folder as SysWOW64.
     wchar_t system[MAX_PATH] = {}, wow64[MAX_PATH] = {};

@@ -25,9 +25,10 @@ void checkControls(Report& report, PelloraApp& app, int dpi);
 void checkDpiChange(Report& report, PelloraApp& app, const std::wstring& assets, const std::wstring& outFolder,
                     const std::wstring& referencePath, int dpi);
 
-// check_input.cpp: focus, keys, plays, undos and resets, 置顶, closing
+// check_input.cpp: focus, keys, the buttons' tip, plays, undos and resets, 置顶, closing
 void checkFocus(Report& report, PelloraApp& app);
 void checkKeyboard(Tester& t, Report& report, PelloraApp& app);
+void checkTip(Tester& t, Report& report, PelloraApp& app, const std::wstring& outFolder);
 void checkSequences(Tester& t, Report& report, const std::wstring& outFolder);
 void checkStayOnTop(Tester& t, Report& report, PelloraApp& app);
 void checkClosing(Report& report, const std::wstring& exe);

@@ -76,6 +76,7 @@ int wmain(int argc, wchar_t** argv) {
         checkDpiChange(report, app, assets, outFolder, reference, dpi);
         checkFocus(report, app);
         checkKeyboard(tester, report, app);
+        checkTip(tester, report, app, outFolder);
         checkSequences(tester, report, outFolder);
         checkStayOnTop(tester, report, app);
         checkAccessibility(tester, report, app);

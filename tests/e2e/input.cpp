@@ -74,10 +74,10 @@ void doubleClickAt(POINT at, MouseButton button) {
     send(inputs);
 }
 
-void pressKey(WORD key, std::initializer_list<WORD> modifiers) {
+void pressKey(WORD key, std::initializer_list<WORD> modifiers, int downs) {
     std::vector<INPUT> inputs;
     for (WORD modifier : modifiers) inputs.push_back(keyEvent(modifier, false));
-    inputs.push_back(keyEvent(key, false));
+    for (int i = 0; i < downs; ++i) inputs.push_back(keyEvent(key, false));
     inputs.push_back(keyEvent(key, true));
     for (WORD modifier : modifiers) inputs.push_back(keyEvent(modifier, true));
     send(inputs);

@@ -15,8 +15,9 @@ void clickAt(POINT at, MouseButton button, std::initializer_list<WORD> modifiers
 void movePointer(POINT at);
 // Two full clicks with no pause between them: a double-click to Windows.
 void doubleClickAt(POINT at, MouseButton button);
-// Press and release one key, holding `modifiers` around it.
-void pressKey(WORD key, std::initializer_list<WORD> modifiers = {});
+// Press and release one key, holding `modifiers` around it; `downs` key-downs
+// before the release are a key held until it repeats.
+void pressKey(WORD key, std::initializer_list<WORD> modifiers = {}, int downs = 1);
 
 // Centre of a window, in screen coordinates.
 POINT centreOf(HWND hwnd);

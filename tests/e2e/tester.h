@@ -27,6 +27,9 @@ Fn user32Function(const char* name) {
     return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(proc));
 }
 
+// What a rank or joker button's tip and its help for a screen reader say.
+constexpr const char* kButtonHelp = "单击或按空格键：记下出了一张\n右键单击，或按菜单键、Shift+F10：放回一张";
+
 // The tally as a user expects it, written down independently of the program.
 using Model = TallyModel;
 

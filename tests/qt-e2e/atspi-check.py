@@ -1,6 +1,7 @@
 #!/usr/bin/python3
 """Reads a running pellora as a screen reader does, through AT-SPI, and plays
-cards with real clicks (xdotool) at the places AT-SPI gives for the buttons.
+cards with real clicks (xdotool) at the places AT-SPI gives for the buttons,
+and with the buttons' own actions.
 
     tests/qt-e2e/atspi-check.py PID TREE_FILE
 
@@ -198,6 +199,30 @@ def main():
     report("从新开始 shows every card again", all(showing(p) for p in pictures),
            "not showing: " + " ".join(n for n, p in card.items() if not showing(p)))
     report("after 从新开始 every button says its whole count", descriptions() == full, f"got {descriptions()}")
+    # A reader's actions act at once, however quickly they come: four presses
+    # on K and one on 大王 are five cards, then five put-backs bring them back.
+    actions = {b: button[b].queryAction() for b in ("K", "大王")}
+    offered = [(actions["K"].getName(i), actions["K"].getDescription(i)) for i in range(actions["K"].nActions)]
+    report("a rank button offers to press and to put back, described in Chinese",
+           offered[:2] == [("Press", "记下出了一张"), ("PutBack", "放回一张")], f"got {offered}")
+
+    def act(name, times, which):
+        for b, n in times:
+            index = [actions[b].getName(i) for i in range(actions[b].nActions)].index(which)
+            for _ in range(n):
+                actions[b].doAction(index)
+
+    if offered[:2] == [("Press", "记下出了一张"), ("PutBack", "放回一张")]:
+        five = ["大王", "黑桃K", "红桃K", "梅花K", "方块K"]
+        act("press", [("K", 4), ("大王", 1)], "Press")
+        pump_until(lambda: [n for n, p in card.items() if not showing(p)] == five)
+        report("five presses as a reader's actions play five cards", [n for n, p in card.items() if not showing(p)] == five,
+               "not showing: " + " ".join(n for n, p in card.items() if not showing(p)))
+        act("put back", [("K", 4), ("大王", 1)], "PutBack")
+        pump_until(lambda: all(showing(p) for p in pictures) and descriptions() == full)
+        report("five put-backs as a reader's actions bring all five back",
+               all(showing(p) for p in pictures) and descriptions() == full,
+               "not showing: " + " ".join(n for n, p in card.items() if not showing(p)) + f"; {descriptions()}")
     report("the buttons keep their captions as names",
            [b.name for b in window if b.getRole() == pyatspi.ROLE_PUSH_BUTTON] == BUTTONS + ["从新开始"] and
            [c.name for c in window if c.getRole() == pyatspi.ROLE_CHECK_BOX] == ["置顶"],

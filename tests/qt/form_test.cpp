@@ -8,8 +8,10 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
+#include <QContextMenuEvent>
 #include <QFontInfo>
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QStyle>
@@ -93,7 +95,8 @@ private slots:
     void rightPressUndoesWhateverModifiersAreHeld();
     void middleButtonAndRightClickNeverPlay();
     void quickDoublePressesAllCount();
-    void keyboardActivationPlays();
+    void keysOnAFocusedButtonPlayAndPutBack();
+    void rankButtonsSayHowToPutACardBack();
     void jokerHidesOnceAndComesBack();
     void resetBringsBackTheDeckAndOnlyItsClickResets();
     void stayOnTopFollowsTheTickWithoutRecreatingTheWindow();
@@ -359,7 +362,7 @@ void FormTest::quickDoublePressesAllCount() {
     QCOMPARE(hiddenPictures(*form_), QStringLiteral("11.0 11.1"));
 }
 
-void FormTest::keyboardActivationPlays() {
+void FormTest::keysOnAFocusedButtonPlayAndPutBack() {
     QVERIFY(QTest::qWaitForWindowActive(form_.get()));
     QWidget* a = control(*form_, "Command1");
     QCOMPARE(QApplication::focusWidget(), a);
@@ -367,11 +370,36 @@ void FormTest::keyboardActivationPlays() {
     QTest::keyClick(a, Qt::Key_Return);
     QTest::keyClick(a, Qt::Key_Enter);
     QCOMPARE(hiddenPictures(*form_), QStringLiteral("1.0 1.1 1.2"));
+    // The keyboard's right button: the menu key and Shift+F10, once per
+    // press however long held; F10 alone is no such key.
+    QTest::keyClick(a, Qt::Key_Menu);
+    QCOMPARE(hiddenPictures(*form_), QStringLiteral("1.0 1.1"));
+    QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Menu, Qt::NoModifier, QString(), true);
+    QApplication::sendEvent(a, &repeat);
+    QTest::keyClick(a, Qt::Key_F10);
+    QCOMPARE(hiddenPictures(*form_), QStringLiteral("1.0 1.1"));
+    QTest::keyClick(a, Qt::Key_F10, Qt::ShiftModifier);
+    QTest::keyClick(a, Qt::Key_Menu);
+    QTest::keyClick(a, Qt::Key_Menu);
+    QCOMPARE(hiddenPictures(*form_), QString());
+    // The context menu that follows a right press or the menu key puts nothing back.
+    QTest::keyClick(a, Qt::Key_Space);
+    for (const auto reason : {QContextMenuEvent::Mouse, QContextMenuEvent::Keyboard}) {
+        QContextMenuEvent menu(reason, QPoint(5, 5), a->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(a, &menu);
+    }
+    QCOMPARE(hiddenPictures(*form_), QStringLiteral("1.0"));
     // Enter on the focused reset button resets.
     QWidget* reset = control(*form_, "Command17");
     reset->setFocus();
     QTest::keyClick(reset, Qt::Key_Return);
     QCOMPARE(hiddenPictures(*form_), QString());
+}
+
+void FormTest::rankButtonsSayHowToPutACardBack() {
+    const QString help = QStringLiteral("单击或按空格键：记下出了一张\n右键单击，或按菜单键、Shift+F10：放回一张");
+    for (const ControlSpec& entry : controlTable())
+        QCOMPARE(control(*form_, entry.name)->toolTip(), entry.row ? help : QString());
 }
 
 void FormTest::jokerHidesOnceAndComesBack() {
