@@ -5,6 +5,7 @@
 
 #include "layout.h"
 
+#include <cstddef>
 #include <cstring>
 
 namespace {
@@ -152,7 +153,7 @@ std::string PelloraApp::askInside(InsideRequest request, InsideBlock& block) con
     block.request = static_cast<std::int32_t>(request);
     block.serial = ++in.serial;
     block.answered = 0;
-    *in.block = block;
+    std::memcpy(in.block, &block, offsetof(InsideBlock, target));
     if (!PostMessageW(form_, in.message, GetCurrentProcessId(), block.serial))
         return format("posting the %s request failed (error %lu)", name, GetLastError());
     // A late answer to an earlier request may still set the event: only our serial counts.
@@ -162,8 +163,12 @@ std::string PelloraApp::askInside(InsideRequest request, InsideBlock& block) con
         if (now >= deadline || WaitForSingleObject(in.answered, static_cast<DWORD>(deadline - now)) == WAIT_FAILED)
             return format("timeout: the %s request got no answer from Pellora's UI thread within %lu ms", name, kInsideTimeoutMs);
     }
-    block = *in.block;
+    std::memcpy(&block, in.block, offsetof(InsideBlock, target));
     return block.problem[0] ? std::string(block.problem) : std::string();
+}
+
+unsigned char* PelloraApp::insideTarget() const {
+    return hookInside().empty() ? inside_.block->target : nullptr;
 }
 
 std::string PelloraApp::sendFromInside(UINT message, WPARAM wParam, void* data, std::size_t size, LRESULT* result) const {

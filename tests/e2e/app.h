@@ -40,6 +40,9 @@ public:
     // Waits at most kInsideTimeoutMs. Returns what went wrong, empty if
     // nothing did.
     std::string askInside(InsideRequest request, InsideBlock& block) const;
+    // The driver's view of InsideBlock::target, whose address inside Pellora
+    // a Where request tells; null if the DLL cannot be hooked.
+    unsigned char* insideTarget() const;
     // Sends the form `message` from Pellora's own UI thread, lParam pointing
     // at a copy of the `size` bytes at `data` (copied back afterwards).
     std::string sendFromInside(UINT message, WPARAM wParam, void* data, std::size_t size, LRESULT* result = nullptr) const;

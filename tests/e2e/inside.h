@@ -20,7 +20,7 @@ enum class InsideRequest : std::int32_t {
     Font = 1,  // the font `window` draws with, into `font`
     Icon,      // the width of the form's icon `wParam` (ICON_BIG, ICON_SMALL), into `result`
     Send,      // SendMessageW(window, message, wParam, &data) from the UI thread; `data` is read back
-    Where,     // the address of `data` inside Pellora, into `result`
+    Where,     // the address of `target` inside Pellora, into `result`
 };
 
 struct InsideBlock {
@@ -34,6 +34,9 @@ struct InsideBlock {
     LOGFONTW font;
     unsigned char data[64];    // what lParam points at for Send
     char problem[160];         // empty when the request went well
+    // Left to the driver, which reads and writes it in place: what a message
+    // forged from outside can point at inside Pellora. Always the last member.
+    unsigned char target[32];
 };
 
 // The names of the mapping and of the "answered" event for the driver `pid`.

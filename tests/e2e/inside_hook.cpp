@@ -70,7 +70,7 @@ void carryOut() {
             block->result = static_cast<std::int32_t>(
                 SendMessageW(window(), block->message, block->wParam, reinterpret_cast<LPARAM>(block->data)));
             break;
-        case InsideRequest::Where: block->result = static_cast<std::int32_t>(reinterpret_cast<UINT_PTR>(block->data)); break;
+        case InsideRequest::Where: block->result = static_cast<std::int32_t>(reinterpret_cast<UINT_PTR>(block->target)); break;
         default: setProblem("unknown request");
     }
     block->answered = block->serial;
