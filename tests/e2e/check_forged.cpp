@@ -90,7 +90,13 @@ std::string unansweredRequests(const PelloraApp& app, HWND pictures, bool& bound
     InsideBlock block{};
     std::string problem = app.askInside(InsideRequest::Where, block);  // posted too: handled after them
     const int atomsPosted = globalAtoms() - atomsBefore;
-    for (int i = 0; i < 2000; ++i) forge(pictures, WM_GETOBJECT, 0, static_cast<LPARAM>(OBJID_CLIENT));
+    // Bounded as a whole: a window that stops answering would make each send wait.
+    const ULONGLONG deadline = GetTickCount64() + 60000;
+    int sent = 0;
+    for (; sent < 2000 && problem.empty(); ++sent) {
+        forge(pictures, WM_GETOBJECT, 0, static_cast<LPARAM>(OBJID_CLIENT));
+        if (GetTickCount64() > deadline) problem = format("timeout: %d of the 2,000 sent requests took over 60 s", sent + 1);
+    }
     const int atoms = globalAtoms() - atomsBefore;
     const long handles = handlesOf(pid) - handlesBefore;
     bounded = problem.empty() && atoms <= 16 && handles <= 32 && handlesBefore > 0;
