@@ -149,6 +149,7 @@ void checkForgedMessages(Tester& t, Report& report, PelloraApp& app) {
     }
     forge(form, WM_DESTROY, 0, 0);
     PostMessageW(form, WM_DESTROY, 0, 0);
+    for (HWND child : {pictures, king, box}) forge(child, WM_CLOSE, 0, 0);  // only the form is closed
     // The forged WM_GETDPISCALEDSIZE must not have written into Pellora.
     bool untouched = problem.empty() && target;
     for (std::size_t i = 0; untouched && i < sizeof(SIZE); ++i) untouched = scaled[i] == kUntouched;
