@@ -25,6 +25,10 @@ struct Api {
     BSTR(WINAPI* sysAllocString)(const OLECHAR*) = nullptr;
     HRESULT(WINAPI* coInitializeEx)(void*, DWORD) = nullptr;
     void(WINAPI* coUninitialize)() = nullptr;
+    HRESULT(WINAPI* createStreamOnHGlobal)(HGLOBAL, BOOL, IStream**) = nullptr;
+    HRESULT(WINAPI* coMarshalInterface)(IStream*, REFIID, IUnknown*, DWORD, void*, DWORD) = nullptr;
+    HRESULT(WINAPI* coDisconnectObject)(IUnknown*, DWORD) = nullptr;
+    BOOL(WINAPI* compareObjectHandles)(HANDLE, HANDLE) = nullptr;  // Windows 10 and Wine; null before
 };
 Api api;
 
@@ -66,6 +70,22 @@ private:
 };
 Reading reading;
 
+// An answer nobody has collected within this long is taken back.
+constexpr ULONGLONG kStaleAnswerMs = 2000;
+// How Wine's oleacc names an answer: its process, its mapping and its size, in hex.
+constexpr wchar_t kWineAnswerPrefix[] = L"wine_oleacc:";
+
+// The hex number at `text`, which moves past it.
+unsigned long readHex(const wchar_t*& text) {
+    unsigned long value = 0;
+    for (;; ++text) {
+        const wchar_t c = *text;
+        const int digit = c >= L'0' && c <= L'9' ? c - L'0' : c >= L'a' && c <= L'f' ? c - L'a' + 10 : -1;
+        if (digit < 0) return value;
+        value = value * 16 + static_cast<unsigned long>(digit);
+    }
+}
+
 BSTR makeBstr(const Text& text) { return api.sysAllocString(text.c_str()); }
 
 bool isSelf(const VARIANT& child) { return child.vt == VT_I4 && child.lVal == CHILDID_SELF; }
@@ -99,7 +119,7 @@ void unmake(T* object) {
 // so nothing of the C++ runtime's allocation is linked in.
 class AccessibleBase : public IAccessible {
 public:
-    explicit AccessibleBase(IAccessible* standard) : standard_(standard) {}
+    AccessibleBase(IAccessible* standard, HWND window) : standard_(standard), window_(window) {}
 
     // The window is going: drop the system's object; every later call fails.
     void disconnect() {
@@ -169,7 +189,12 @@ public:
     HRESULT STDMETHODCALLTYPE accNavigate(long direction, VARIANT start, VARIANT* out) override {
         PELLORA_HAND_ON(accNavigate(direction, start, out));
     }
-    HRESULT STDMETHODCALLTYPE accHitTest(long x, long y, VARIANT* out) override { PELLORA_HAND_ON(accHitTest(x, y, out)); }
+    HRESULT STDMETHODCALLTYPE accHitTest(long x, long y, VARIANT* out) override {
+        if (!out) return E_POINTER;
+        clearVariant(out);
+        if (!covers(x, y)) return S_FALSE;
+        PELLORA_HAND_ON(accHitTest(x, y, out));
+    }
     HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override { PELLORA_HAND_ON(accDoDefaultAction(child)); }
     HRESULT STDMETHODCALLTYPE put_accName(VARIANT child, BSTR name) override { PELLORA_HAND_ON(put_accName(child, name)); }
     HRESULT STDMETHODCALLTYPE put_accValue(VARIANT child, BSTR value) override { PELLORA_HAND_ON(put_accValue(child, value)); }
@@ -179,7 +204,17 @@ protected:
     ~AccessibleBase() = default;
     virtual void destroy() = 0;
 
+    // Whether the screen point lies on the window's client area, the object's place.
+    bool covers(long x, long y) const {
+        RECT client{};
+        if (!standard_ || !GetClientRect(window_, &client)) return false;
+        MapWindowPoints(window_, HWND_DESKTOP, reinterpret_cast<POINT*>(&client), 2);
+        const POINT p{x, y};
+        return PtInRect(&client, p) != FALSE;
+    }
+
     IAccessible* standard_;
+    HWND window_;
 
 private:
     LONG references_ = 1;
@@ -190,7 +225,7 @@ private:
 class CardsAccessible final : public AccessibleBase {
 public:
     CardsAccessible(IAccessible* standard, const CardPictures* pictures, const Board* board)
-        : AccessibleBase(standard), pictures_(pictures), board_(board) {}
+        : AccessibleBase(standard, pictures->hwnd()), pictures_(pictures), board_(board) {}
 
     void disconnectBoard() {
         pictures_ = nullptr;
@@ -264,35 +299,60 @@ public:
     }
     HRESULT STDMETHODCALLTYPE accHitTest(long x, long y, VARIANT* out) override {
         if (!out) return E_POINTER;
+        clearVariant(out);
         if (!board_) return RPC_E_DISCONNECTED;
+        if (!covers(x, y)) return S_FALSE;
         POINT p{x, y};
         ScreenToClient(pictures_->hwnd(), &p);
+        long at = CHILDID_SELF;  // between the cells, or on a played card's empty cell
         for (long child = 1; child <= kPictureCount; ++child) {
             const int which = reading.cardOf(child);
-            if (PtInRect(&pictures_->cell(which), p) && board_->isShown(which)) {
-                setLong(out, child);
-                return S_OK;
-            }
+            if (PtInRect(&pictures_->cell(which), p) && board_->isShown(which)) at = child;
         }
-        return AccessibleBase::accHitTest(x, y, out);
+        setLong(out, at);
+        return S_OK;
     }
     HRESULT STDMETHODCALLTYPE accNavigate(long direction, VARIANT start, VARIANT* out) override {
         if (!out) return E_POINTER;
-        if (!board_) return RPC_E_DISCONNECTED;
         clearVariant(out);
-        long to = 0;
+        if (!board_) return RPC_E_DISCONNECTED;
+        if (direction < NAVDIR_UP || direction > NAVDIR_LASTCHILD) return E_INVALIDARG;
         if (isSelf(start)) {
-            if (direction == NAVDIR_FIRSTCHILD) to = 1;
-            else if (direction == NAVDIR_LASTCHILD) to = kPictureCount;
-            else return AccessibleBase::accNavigate(direction, start, out);
-        } else {
-            if (card(start) == kNoCard) return E_INVALIDARG;
-            if (direction == NAVDIR_NEXT) to = start.lVal + 1;
-            else if (direction == NAVDIR_PREVIOUS) to = start.lVal - 1;
+            if (direction == NAVDIR_FIRSTCHILD) return setChild(out, 1);
+            if (direction == NAVDIR_LASTCHILD) return setChild(out, kPictureCount);
+            return AccessibleBase::accNavigate(direction, start, out);
         }
-        if (to < 1 || to > kPictureCount) return S_FALSE;
-        setLong(out, to);
-        return S_OK;
+        const int from = card(start);
+        if (from == kNoCard) return E_INVALIDARG;
+        switch (direction) {
+            case NAVDIR_NEXT: return setChild(out, start.lVal + 1);
+            case NAVDIR_PREVIOUS: return setChild(out, start.lVal - 1);
+            case NAVDIR_LEFT: return setCard(out, cardBeside(from, Toward::Left));
+            case NAVDIR_RIGHT: return setCard(out, cardBeside(from, Toward::Right));
+            case NAVDIR_UP: return setCard(out, cardBeside(from, Toward::Up));
+            case NAVDIR_DOWN: return setCard(out, cardBeside(from, Toward::Down));
+        }
+        return S_FALSE;  // a picture has no children
+    }
+    // A picture cannot be selected, focused, given a name or a value, or acted on.
+    HRESULT STDMETHODCALLTYPE get_accHelpTopic(BSTR* file, VARIANT child, long* topic) override {
+        if (isSelf(child)) return AccessibleBase::get_accHelpTopic(file, child, topic);
+        if (!file || !topic) return E_POINTER;
+        *file = nullptr;
+        *topic = 0;
+        return unsupported(child);
+    }
+    HRESULT STDMETHODCALLTYPE accSelect(long flags, VARIANT child) override {
+        return isSelf(child) ? AccessibleBase::accSelect(flags, child) : unsupported(child);
+    }
+    HRESULT STDMETHODCALLTYPE accDoDefaultAction(VARIANT child) override {
+        return isSelf(child) ? AccessibleBase::accDoDefaultAction(child) : unsupported(child);
+    }
+    HRESULT STDMETHODCALLTYPE put_accName(VARIANT child, BSTR name) override {
+        return isSelf(child) ? AccessibleBase::put_accName(child, name) : unsupported(child);
+    }
+    HRESULT STDMETHODCALLTYPE put_accValue(VARIANT child, BSTR value) override {
+        return isSelf(child) ? AccessibleBase::put_accValue(child, value) : unsupported(child);
     }
 
 protected:
@@ -309,6 +369,13 @@ private:
         *out = nullptr;
         return card(child) != kNoCard ? S_FALSE : E_INVALIDARG;
     }
+    HRESULT unsupported(const VARIANT& child) const { return card(child) != kNoCard ? DISP_E_MEMBERNOTFOUND : E_INVALIDARG; }
+    static HRESULT setChild(VARIANT* out, long child) {
+        if (child < 1 || child > kPictureCount) return S_FALSE;
+        setLong(out, child);
+        return S_OK;
+    }
+    static HRESULT setCard(VARIANT* out, int card) { return card == kNoCard ? S_FALSE : setChild(out, reading.childOf(card)); }
 
     const CardPictures* pictures_;
     const Board* board_;
@@ -318,8 +385,8 @@ private:
 // of its row that remain, with its tip as help: how to play and put back.
 class ButtonAccessible final : public AccessibleBase {
 public:
-    ButtonAccessible(IAccessible* standard, const Board* board, int row)
-        : AccessibleBase(standard), board_(board), row_(row) {}
+    ButtonAccessible(IAccessible* standard, HWND button, const Board* board, int row)
+        : AccessibleBase(standard, button), board_(board), row_(row) {}
 
     void disconnectBoard() {
         board_ = nullptr;
@@ -360,6 +427,15 @@ private:
 // ---- Accessibility ----------------------------------------------------------
 
 Accessibility::~Accessibility() {
+    // Disconnecting unregisters the interfaces without waiting for calls in
+    // flight, where a stub's last release would wait (see pin()).
+    for (int i = 0; i < pinCount_; ++i) {
+        api.coDisconnectObject(pins_[i].object, 0);
+        pins_[i].stream->Release();
+        pins_[i].object->Release();
+    }
+    for (Outstanding& answer : outstanding_)
+        if (answer.atom) release(answer, true);
     // Clients may hold on to the objects after the window is gone: they stay
     // alive, answering that they are disconnected, and touch nothing of ours.
     if (cards_) {
@@ -384,8 +460,12 @@ bool Accessibility::load() {
     loaded_ = bind(oleacc, "CreateStdAccessibleObject", api.createStdAccessibleObject) &&
               bind(oleacc, "LresultFromObject", api.lresultFromObject) &&
               bind(oleaut, "SysAllocString", api.sysAllocString) && bind(ole, "CoInitializeEx", api.coInitializeEx) &&
-              bind(ole, "CoUninitialize", api.coUninitialize);
+              bind(ole, "CoUninitialize", api.coUninitialize) &&
+              bind(ole, "CreateStreamOnHGlobal", api.createStreamOnHGlobal) &&
+              bind(ole, "CoMarshalInterface", api.coMarshalInterface) &&
+              bind(ole, "CoDisconnectObject", api.coDisconnectObject);
     if (!loaded_) return false;
+    bind(GetModuleHandleW(L"kernelbase.dll"), "CompareObjectHandles", api.compareObjectHandles);
     // Handing an object to another process marshals it: COM must be on in
     // this thread. Another part of the process may have started it already.
     comStarted_ = SUCCEEDED(api.coInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
@@ -404,9 +484,9 @@ LRESULT Accessibility::answerPictures(HWND pictures, WPARAM wParam, LPARAM lPara
             standard->Release();
             return 0;
         }
+        pinFirst(cards_, standard);
     }
-    handled = true;
-    return api.lresultFromObject(kIidAccessible, wParam, cards_);
+    return answer(cards_, wParam, handled);
 }
 
 LRESULT Accessibility::answerButton(HWND button, int row, WPARAM wParam, LPARAM lParam, bool& handled) {
@@ -417,14 +497,103 @@ LRESULT Accessibility::answerButton(HWND button, int row, WPARAM wParam, LPARAM 
         IAccessible* standard = nullptr;
         if (FAILED(api.createStdAccessibleObject(button, OBJID_CLIENT, kIidAccessible, reinterpret_cast<void**>(&standard))))
             return 0;
-        object = make<ButtonAccessible>(standard, &board_, row);
+        object = make<ButtonAccessible>(standard, button, &board_, row);
         if (!object) {
             standard->Release();
             return 0;
         }
+        pinFirst(object, standard);
     }
+    return answer(object, wParam, handled);
+}
+
+// Wine's COM unregisters an interface when the last of its stubs goes: a
+// reader's release right after a call then has this thread wait in
+// RpcServerUnregisterIf for the call to finish, and that wait can last for
+// ever (a race in Wine 8). Marshalled once table-strong, and kept so, an
+// object's stubs never go while the window lives, and the interfaces stay
+// registered for the stubs of the system's objects handed out through ours.
+void Accessibility::pinFirst(IUnknown* object, IAccessible* standard) {
+    if (pinCount_ == 0) {
+        pin(object, IID_IUnknown);
+        pin(object, IID_IDispatch);
+        pin(standard, IID_IEnumVARIANT);
+        pin(standard, IID_IOleWindow);
+    }
+    pin(object, kIidAccessible);
+}
+
+void Accessibility::pin(IUnknown* object, const IID& iid) {
+    if (pinCount_ >= static_cast<int>(sizeof(pins_) / sizeof(pins_[0]))) return;
+    IStream* stream = nullptr;
+    if (FAILED(api.createStreamOnHGlobal(nullptr, TRUE, &stream))) return;
+    if (FAILED(api.coMarshalInterface(stream, iid, object, MSHCTX_LOCAL, nullptr, MSHLFLAGS_TABLESTRONG))) {
+        stream->Release();  // the object has no such interface
+        return;
+    }
+    object->AddRef();
+    pins_[pinCount_++] = Pin{object, stream};
+}
+
+// A request sent without waiting for the answer, or one more while every
+// answer made lately is still uncollected, gets the default answer: each
+// answer holds a global atom and a mapping until a reader collects it.
+LRESULT Accessibility::answer(IUnknown* object, WPARAM wParam, bool& handled) {
+    if ((InSendMessageEx(nullptr) & ISMEX_NOTIFY) || !roomForAnswer()) return 0;
+    const LRESULT result = api.lresultFromObject(kIidAccessible, wParam, object);
+    remember(result);
     handled = true;
-    return api.lresultFromObject(kIidAccessible, wParam, object);
+    return result;
+}
+
+bool Accessibility::roomForAnswer() {
+    const ULONGLONG now = GetTickCount64();
+    bool room = false;
+    for (Outstanding& answer : outstanding_) {
+        wchar_t name[40] = {};
+        if (answer.atom && (!GlobalGetAtomNameW(answer.atom, name, 40) || lstrcmpW(name, answer.name) != 0))
+            release(answer, false);  // collected
+        else if (answer.atom && now - answer.at >= kStaleAnswerMs)
+            release(answer, true);
+        room = room || !answer.atom;
+    }
+    return room;
+}
+
+void Accessibility::remember(LRESULT result) {
+    Outstanding made{};
+    if (result <= 0 || result > 0xFFFF || !GlobalGetAtomNameW(static_cast<ATOM>(result), made.name, 40)) return;
+    made.atom = static_cast<unsigned short>(result);
+    made.at = GetTickCount64();
+    const int prefix = static_cast<int>(sizeof(kWineAnswerPrefix) / sizeof(wchar_t)) - 1;
+    const wchar_t* field = made.name + prefix;
+    if (CompareStringOrdinal(made.name, prefix, kWineAnswerPrefix, prefix, FALSE) == CSTR_EQUAL &&
+        readHex(field) == GetCurrentProcessId() && *field++ == L':') {
+        made.mapping = reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(readHex(field)));
+        if (!DuplicateHandle(GetCurrentProcess(), made.mapping, GetCurrentProcess(), &made.copy, 0, FALSE,
+                             DUPLICATE_SAME_ACCESS))
+            made.copy = nullptr;
+    }
+    for (Outstanding& slot : outstanding_)
+        if (!slot.atom) {
+            slot = made;
+            return;
+        }
+}
+
+// Taking an answer back frees its atom, and its mapping if the handle named
+// still is that mapping: a reader that collected it has closed the handle,
+// and the number may belong to something else by now.
+void Accessibility::release(Outstanding& answer, bool takeBack) {
+    if (takeBack) {
+        wchar_t name[40] = {};
+        if (GlobalGetAtomNameW(answer.atom, name, 40) && lstrcmpW(name, answer.name) == 0) GlobalDeleteAtom(answer.atom);
+        if (answer.mapping && answer.copy && api.compareObjectHandles &&
+            api.compareObjectHandles(answer.mapping, answer.copy))
+            CloseHandle(answer.mapping);
+    }
+    if (answer.copy) CloseHandle(answer.copy);
+    answer = Outstanding{};
 }
 
 void Accessibility::cardShown(HWND pictures, int card, bool shown) const {

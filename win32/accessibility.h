@@ -14,6 +14,10 @@
 
 #include "board.h"
 
+struct IAccessible;
+struct IStream;
+struct IUnknown;
+
 namespace pellora {
 
 class CardPictures;
@@ -40,7 +44,29 @@ public:
     void rowChanged(HWND button) const;
 
 private:
+    // An answer handed out that no reader has collected yet: under Wine a
+    // global atom naming a file mapping in this process.
+    struct Outstanding {
+        unsigned short atom;
+        wchar_t name[40];   // the atom's name when it was made
+        HANDLE mapping;     // the mapping the name gives, in this process
+        HANDLE copy;        // our own handle on the same mapping
+        ULONGLONG at;
+    };
+    // Each object is marshalled once more, table-strong, and kept so while
+    // the window lives; see pin() in accessibility.cpp.
+    struct Pin {
+        IUnknown* object;
+        IStream* stream;
+    };
+
     bool load();
+    void pinFirst(IUnknown* object, IAccessible* standard);
+    void pin(IUnknown* object, const IID& iid);
+    LRESULT answer(IUnknown* object, WPARAM wParam, bool& handled);
+    bool roomForAnswer();
+    void remember(LRESULT answer);
+    void release(Outstanding& answer, bool takeBack);
 
     const CardPictures& pictures_;
     const Board& board_;
@@ -49,6 +75,9 @@ private:
     bool comStarted_ = false;
     CardsAccessible* cards_ = nullptr;
     ButtonAccessible* buttons_[kRowCount] = {};
+    Pin pins_[kRowCount + 5] = {};
+    int pinCount_ = 0;
+    Outstanding outstanding_[8] = {};
 };
 
 }  // namespace pellora

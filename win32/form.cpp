@@ -41,14 +41,22 @@ bool isPutBackKey(WPARAM key) { return key == VK_APPS || (key == VK_F10 && GetKe
 
 constexpr LPARAM kKeyWasDown = 1 << 30;  // a key's auto-repeat
 
+bool isPushButton(int id) { return rowOfButton(id) || id == IDC_RESET; }
+
+// Windows sends the dpi messages on the window's own thread, for a dpi
+// between 100 % and 500 %, with lParam pointing at its data. Anything else
+// is forged: it gets the default answer and touches nothing.
+bool isSystemDpiMessage(int dpi, LPARAM lParam) {
+    constexpr int kLowestDpi = 96, kHighestDpi = 480;
+    return lParam && dpi >= kLowestDpi && dpi <= kHighestDpi && sentByOwnThread();
+}
+
 }  // namespace
 
 Form::Form(HINSTANCE instance, CardArt& art)
     : instance_(instance), art_(art), accessibility_(pictures_, board_), pictures_(board_, accessibility_) {}
 
-Form::~Form() {
-    if (hwnd()) DestroyWindow(hwnd());
-}
+Form::~Form() { destroyWindow(); }
 
 bool Form::registerClasses(HINSTANCE instance) {
     return registerClass(instance, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)) &&
@@ -112,8 +120,13 @@ LRESULT Form::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_CREATE: return OnCreate() ? 0 : -1;
         case WM_ACTIVATE: OnActivate(LOWORD(wParam) != WA_INACTIVE); return 0;
         case WM_COMMAND: OnCommand(LOWORD(wParam), HIWORD(wParam)); return 0;
-        case WM_DPICHANGED: OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam)); return 0;
-        case WM_GETDPISCALEDSIZE: return OnGetDpiScaledSize(static_cast<int>(wParam), *reinterpret_cast<SIZE*>(lParam));
+        case WM_DPICHANGED:
+            if (LOWORD(wParam) != HIWORD(wParam) || !isSystemDpiMessage(HIWORD(wParam), lParam)) return 0;
+            OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+            return 0;
+        case WM_GETDPISCALEDSIZE:
+            if (!isSystemDpiMessage(static_cast<int>(wParam), lParam)) return FALSE;
+            return OnGetDpiScaledSize(static_cast<int>(wParam), *reinterpret_cast<SIZE*>(lParam));
         case WM_DESTROY: OnDestroy(); return 0;
     }
     return defaultAnswer(message, wParam, lParam);
@@ -149,9 +162,19 @@ LRESULT Form::handleButtonMessage(HWND button, int id, UINT message, WPARAM wPar
             if (!(lParam & kKeyWasDown)) board_.undo(row);
             return 0;
         case WM_MOUSEMOVE: if (row && !tipsTried_) createTips(MSG{button, message, wParam, lParam, 0, {}}); break;
-        case WM_SETFOCUS: OnButtonFocus(button, true); break;
-        case WM_KILLFOCUS: OnButtonFocus(button, false); break;
-        case WM_NCDESTROY: RemoveWindowSubclass(button, buttonProc, static_cast<UINT_PTR>(id)); break;
+        case WM_SETFOCUS: if (isPushButton(id)) OnButtonFocus(button, true); break;
+        case WM_KILLFOCUS: if (isPushButton(id)) OnButtonFocus(button, false); break;
+        // The controls are built, and go only with the form: these come from
+        // someone else, and the button's own procedure must not see them
+        // (it would free its state, or build it anew). Nor is a child closed.
+        case WM_NCCREATE:
+        case WM_CREATE:
+        case WM_CLOSE: return 0;
+        case WM_DESTROY: if (!destroyingForReal()) return 0; break;
+        case WM_NCDESTROY:
+            if (!destroyingForReal()) return 0;
+            RemoveWindowSubclass(button, buttonProc, static_cast<UINT_PTR>(id));
+            break;
     }
     return DefSubclassProc(button, message, wParam, lParam);
 }
@@ -278,7 +301,7 @@ int Form::focusedPushButton() const {
     HWND focus = GetFocus();
     if (!focus || GetParent(focus) != hwnd()) return 0;
     const int id = GetDlgCtrlID(focus);
-    return rowOfButton(id) || id == IDC_RESET ? id : 0;
+    return isPushButton(id) ? id : 0;
 }
 
 void Form::OnDestroy() {
@@ -336,9 +359,8 @@ bool Form::createControl(std::size_t index) {
     controls_[index] = control;
     if (entry.row) rowButtons_[static_cast<std::size_t>(entry.row)] = control;
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.of(entry.font)), FALSE);
-    if (entry.kind == ControlKind::PushButton &&
-        !SetWindowSubclass(control, buttonProc, static_cast<UINT_PTR>(entry.id), reinterpret_cast<DWORD_PTR>(this)))
-        return fail(Text(L"无法接管控件 ").utf8(entry.name) << L" 的鼠标输入");
+    if (!SetWindowSubclass(control, buttonProc, static_cast<UINT_PTR>(entry.id), reinterpret_cast<DWORD_PTR>(this)))
+        return fail(Text(L"无法接管控件 ").utf8(entry.name) << L" 的输入");
     return true;
 }
 

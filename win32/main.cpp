@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include "card_art.h"
+#include "dpi.h"
 #include "form.h"
 #include "text.h"
 #include "version.h"
@@ -15,6 +16,22 @@ int reportStartFailure(const pellora::Text& what) {
     text << what.c_str() << L"。";
     MessageBoxW(nullptr, text.c_str(), L"" PELLORA_PRODUCT_NAME, MB_OK | MB_ICONERROR);
     return 1;
+}
+
+// The system sends these, never posts them: posted, they come from another
+// program. A screen reader's request in particular is sent, for its answer;
+// one posted would leave an answer that nobody collects.
+bool isForgedPost(const MSG& message) {
+    switch (message.message) {
+        case WM_GETOBJECT:
+        case WM_NCCREATE:
+        case WM_CREATE:
+        case WM_DESTROY:
+        case WM_NCDESTROY:
+        case WM_DPICHANGED:
+        case WM_GETDPISCALEDSIZE: return true;
+    }
+    return false;
 }
 
 }  // namespace
@@ -33,7 +50,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
 
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-        if (IsDialogMessageW(form.hwnd(), &message)) continue;
+        if (isForgedPost(message) || IsDialogMessageW(form.hwnd(), &message)) continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }

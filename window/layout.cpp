@@ -3,6 +3,7 @@
 #include "board.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 namespace pellora {
@@ -96,6 +97,31 @@ std::array<int, kPictureCount> readingOrder() {
         return p.top != q.top ? p.top < q.top : p.left < q.left;
     });
     return order;
+}
+
+int cardBeside(int card, Toward toward) {
+    if (card < 0 || card >= kPictureCount) return kNoCard;
+    const auto& table = pictureTable();
+    const Rect& from = table[static_cast<std::size_t>(card)].twips;
+    int best = kNoCard;
+    long bestDistance = 0;
+    for (const PictureCell& cell : table) {
+        const Rect& to = cell.twips;
+        const int across = (to.left + to.width / 2) - (from.left + from.width / 2);
+        const int down = to.top - from.top;
+        const bool ahead = toward == Toward::Left    ? down == 0 && across < 0
+                           : toward == Toward::Right ? down == 0 && across > 0
+                           : toward == Toward::Up    ? down < 0
+                                                     : down > 0;
+        if (!ahead) continue;
+        // The nearest line first, then the nearest across; of two as near, the left one.
+        const long distance = 100000L * std::abs(down) + 2L * std::abs(across) + (across > 0 ? 1 : 0);
+        if (best == kNoCard || distance < bestDistance) {
+            best = cell.card;
+            bestDistance = distance;
+        }
+    }
+    return best;
 }
 
 template <typename Match>

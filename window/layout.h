@@ -76,6 +76,13 @@ const std::array<PictureCell, kPictureCount>& pictureTable();   // by card
 // club, diamond).
 std::array<int, kPictureCount> readingOrder();
 
+// A direction on the screen, from one picture to another.
+enum class Toward { Left, Right, Up, Down };
+// The card whose picture stands next to `card`'s: left or right in its line,
+// or in the line above or below the one nearest across (the two jokers stand
+// above the outer columns of four). kNoCard at an edge or for no card.
+int cardBeside(int card, Toward toward);
+
 // nullptr when there is no such control.
 const ControlSpec* findControl(const char* name);
 const ControlSpec* buttonForRow(int row);

@@ -5,8 +5,8 @@
 
 #include "layout.h"
 
+#include <cstddef>
 #include <cstring>
-#include <vector>
 
 namespace {
 
@@ -74,6 +74,10 @@ double millisecondsSince(LARGE_INTEGER since) {
 }
 
 PelloraApp::~PelloraApp() {
+    if (inside_.hook) UnhookWindowsHookEx(inside_.hook);
+    if (inside_.block) UnmapViewOfFile(inside_.block);
+    if (inside_.mapping) CloseHandle(inside_.mapping);
+    if (inside_.answered) CloseHandle(inside_.answered);
     if (process_.hProcess) {
         if (WaitForSingleObject(process_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(process_.hProcess, 99);
         CloseHandle(process_.hProcess);
@@ -115,77 +119,70 @@ HWND PelloraApp::control(int id) const {
     return search.found;
 }
 
-std::uint32_t PelloraApp::callInside(const char* dll, const char* function, std::initializer_list<InsideArg> args,
-                                     void* block, std::size_t size, std::string& problem) const {
-    // Code and data lie in one shared section mapped into both processes
-    // (Wine under emulation cannot write another process's memory); a thread
-    // started there pushes the arguments, calls the function and stores what
-    // it returned.
-    using MapViewFn = LONG(NTAPI*)(HANDLE, HANDLE, void**, ULONG_PTR, SIZE_T, LARGE_INTEGER*, SIZE_T*, DWORD, ULONG, ULONG);
-    using UnmapViewFn = LONG(NTAPI*)(HANDLE, void*);
-    problem.clear();
-    HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
-    auto mapView = reinterpret_cast<MapViewFn>(reinterpret_cast<void (*)()>(GetProcAddress(ntdll, "NtMapViewOfSection")));
-    auto unmapView = reinterpret_cast<UnmapViewFn>(reinterpret_cast<void (*)()>(GetProcAddress(ntdll, "NtUnmapViewOfSection")));
-    HMODULE module = LoadLibraryA(dll);
-    const FARPROC target = module ? GetProcAddress(module, function) : nullptr;
-    if (!mapView || !unmapView) problem = "ntdll has no NtMapViewOfSection";
-    else if (!target) problem = format("%s has no %s", dll, function);
-    constexpr DWORD kSize = 4096, kResultAt = 60, kBlockAt = 64;
-    if (size > kSize - kBlockAt) problem = "too much data for the scratch block";
-    if (!problem.empty()) return 0;
+std::string PelloraApp::hookInside() const {
+    Inside& in = inside_;
+    if (in.hook) return {};
+    wchar_t mappingName[64], eventName[64];
+    insideNames(GetCurrentProcessId(), mappingName, eventName);
+    if (!in.mapping) in.mapping = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(InsideBlock), mappingName);
+    if (in.mapping && !in.block)
+        in.block = static_cast<InsideBlock*>(MapViewOfFile(in.mapping, FILE_MAP_WRITE, 0, 0, sizeof(InsideBlock)));
+    if (!in.answered) in.answered = CreateEventW(nullptr, FALSE, FALSE, eventName);
+    if (!in.block || !in.answered) return format("the block shared with the test DLL cannot be made (error %lu)", GetLastError());
+    in.message = RegisterWindowMessageW(kInsideMessage);
 
-    HANDLE section = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_EXECUTE_READWRITE, 0, kSize, nullptr);
-    if (!section) {
-        problem = format("CreateFileMapping failed (error %lu)", GetLastError());
-        return 0;
-    }
-    auto* local = static_cast<BYTE*>(MapViewOfFile(section, FILE_MAP_WRITE, 0, 0, kSize));
-    void* remote = nullptr;
-    SIZE_T viewSize = 0;
-    constexpr DWORD kViewShare = 1;
-    const LONG status =
-        local ? mapView(section, process_.hProcess, &remote, 0, 0, nullptr, &viewSize, kViewShare, 0, PAGE_EXECUTE_READWRITE) : -1;
-    if (!local) problem = format("MapViewOfFile failed (error %lu)", GetLastError());
-    else if (status < 0) problem = format("NtMapViewOfSection into Pellora failed (status 0x%08lX)", static_cast<unsigned long>(status));
-    if (!problem.empty()) {
-        if (local) UnmapViewOfFile(local);
-        CloseHandle(section);
-        return 0;
-    }
+    // The DLL lies beside this program.
+    wchar_t path[MAX_PATH] = {};
+    GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring dll(path);
+    dll = dll.substr(0, dll.find_last_of(L'\\') + 1) + L"pellora_e2e_inside.dll";
+    HMODULE module = LoadLibraryW(dll.c_str());
+    auto hook = module ? reinterpret_cast<HOOKPROC>(reinterpret_cast<void (*)()>(GetProcAddress(module, kInsideHookName))) : nullptr;
+    if (!hook) return "cannot load " + narrow(dll) + format(" (error %lu)", GetLastError());
+    in.hook = SetWindowsHookExW(WH_GETMESSAGE, hook, module, guiThread_);
+    if (!in.hook) return format("SetWindowsHookEx on Pellora's UI thread failed (error %lu)", GetLastError());
+    return {};
+}
 
-    const auto base = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(remote));
-    std::size_t at = 0;
-    auto emit = [&](BYTE opcode, std::uint32_t value) {
-        local[at++] = opcode;
-        std::memcpy(local + at, &value, 4);
-        at += 4;
-    };
-    const std::vector<InsideArg> list(args);
-    for (auto arg = list.rbegin(); arg != list.rend(); ++arg)
-        emit(0x68, arg->inBlock ? base + kBlockAt + arg->value : arg->value);                 // push argument
-    emit(0xB8, static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(target)));        // mov eax, function
-    local[at++] = 0xFF;                                                                         // call eax
-    local[at++] = 0xD0;
-    emit(0xA3, base + kResultAt);                                                               // mov [result], eax
-    const BYTE returnFromThread[] = {0xC2, 0x04, 0x00};                                         // ret 4
-    std::memcpy(local + at, returnFromThread, sizeof(returnFromThread));
-    if (size) std::memcpy(local + kBlockAt, block, size);
-
-    HANDLE thread = CreateRemoteThread(process_.hProcess, nullptr, 0, reinterpret_cast<LPTHREAD_START_ROUTINE>(remote),
-                                       nullptr, 0, nullptr);
-    if (!thread) problem = format("CreateRemoteThread failed (error %lu)", GetLastError());
-    else if (WaitForSingleObject(thread, 20000) != WAIT_OBJECT_0) problem = format("%s did not return within 20 s", function);
-    if (thread) CloseHandle(thread);
-    std::uint32_t result = 0;
-    if (problem.empty()) {
-        std::memcpy(&result, local + kResultAt, 4);
-        if (size) std::memcpy(block, local + kBlockAt, size);
-        unmapView(process_.hProcess, remote);  // never under a thread still running
+std::string PelloraApp::askInside(InsideRequest request, InsideBlock& block) const {
+    static const char* const kNames[] = {"?", "font", "icon", "send", "where"};
+    const char* name = kNames[static_cast<int>(request) >= 1 && static_cast<int>(request) <= 4 ? static_cast<int>(request) : 0];
+    std::string problem = hookInside();
+    if (!problem.empty()) return problem;
+    Inside& in = inside_;
+    block.request = static_cast<std::int32_t>(request);
+    block.serial = ++in.serial;
+    block.answered = 0;
+    std::memcpy(in.block, &block, offsetof(InsideBlock, target));
+    if (!PostMessageW(form_, in.message, GetCurrentProcessId(), block.serial))
+        return format("posting the %s request failed (error %lu)", name, GetLastError());
+    // A late answer to an earlier request may still set the event: only our serial counts.
+    const ULONGLONG deadline = GetTickCount64() + kInsideTimeoutMs;
+    while (in.block->answered != block.serial) {
+        const ULONGLONG now = GetTickCount64();
+        if (now >= deadline || WaitForSingleObject(in.answered, static_cast<DWORD>(deadline - now)) == WAIT_FAILED)
+            return format("timeout: the %s request got no answer from Pellora's UI thread within %lu ms", name, kInsideTimeoutMs);
     }
-    UnmapViewOfFile(local);
-    CloseHandle(section);
-    return result;
+    std::memcpy(&block, in.block, offsetof(InsideBlock, target));
+    return block.problem[0] ? std::string(block.problem) : std::string();
+}
+
+unsigned char* PelloraApp::insideTarget() const {
+    return hookInside().empty() ? inside_.block->target : nullptr;
+}
+
+std::string PelloraApp::sendFromInside(UINT message, WPARAM wParam, void* data, std::size_t size, LRESULT* result) const {
+    InsideBlock block{};
+    if (size > sizeof(block.data)) return "too much data for the test DLL's block";
+    block.window = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(form_));
+    block.message = message;
+    block.wParam = static_cast<std::uint32_t>(wParam);
+    std::memcpy(block.data, data, size);
+    const std::string problem = askInside(InsideRequest::Send, block);
+    if (!problem.empty()) return problem;
+    std::memcpy(data, block.data, size);
+    if (result) *result = block.result;
+    return {};
 }
 
 bool PelloraApp::fontOf(int controlId, LOGFONTW& font, std::string& problem) const {
@@ -194,37 +191,19 @@ bool PelloraApp::fontOf(int controlId, LOGFONTW& font, std::string& problem) con
         problem = format("no control %d", controlId);
         return false;
     }
-    const std::uint32_t hfont = callInside("user32.dll", "SendMessageW", {plain(reinterpret_cast<std::uintptr_t>(target)),
-                                           plain(WM_GETFONT), plain(0), plain(0)}, nullptr, 0, problem);
-    if (!problem.empty()) return false;
-    if (!hfont) {
-        problem = "the control answers WM_GETFONT with no font";
-        return false;
-    }
-    font = LOGFONTW{};
-    const std::uint32_t read = callInside("gdi32.dll", "GetObjectW", {plain(hfont), plain(sizeof(font)), inBlock(0)}, &font,
-                                          sizeof(font), problem);
-    if (problem.empty() && read == 0) problem = "GetObjectW cannot read the control's font";
+    InsideBlock block{};
+    block.window = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(target));
+    problem = askInside(InsideRequest::Font, block);
+    font = block.font;
     return problem.empty();
 }
 
 int PelloraApp::iconWidth(WPARAM which, std::string& problem) const {
-    const std::uint32_t icon = callInside("user32.dll", "SendMessageW", {plain(reinterpret_cast<std::uintptr_t>(form_)),
-                                          plain(WM_GETICON), plain(which), plain(0)}, nullptr, 0, problem);
-    if (!problem.empty() || !icon) return 0;
-    // ICONINFO as a 32-bit process lays it out: fIcon, xHotspot, yHotspot, hbmMask, hbmColor.
-    std::uint32_t info[5] = {};
-    if (!callInside("user32.dll", "GetIconInfo", {plain(icon), inBlock(0)}, info, sizeof(info), problem)) {
-        if (problem.empty()) problem = "GetIconInfo fails on the window's icon";
-        return 0;
-    }
-    BITMAP bitmap{};
-    callInside("gdi32.dll", "GetObjectW", {plain(info[4] ? info[4] : info[3]), plain(sizeof(bitmap)), inBlock(0)}, &bitmap,
-               sizeof(bitmap), problem);
-    std::string ignored;  // GetIconInfo made copies of the bitmaps: give them back
-    for (std::uint32_t copy : {info[3], info[4]})
-        if (copy) callInside("gdi32.dll", "DeleteObject", {plain(copy)}, nullptr, 0, ignored);
-    return problem.empty() ? bitmap.bmWidth : 0;
+    InsideBlock block{};
+    block.window = static_cast<std::uint32_t>(reinterpret_cast<std::uintptr_t>(form_));
+    block.wParam = static_cast<std::uint32_t>(which);
+    problem = askInside(InsideRequest::Icon, block);
+    return problem.empty() ? block.result : 0;
 }
 
 int shownPlayed(HWND form, int row, int dpi) {

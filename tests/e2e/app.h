@@ -5,8 +5,9 @@
 
 #include <cstdint>
 #include <functional>
-#include <initializer_list>
 #include <string>
+
+#include "inside.h"
 
 // The visible top-level window of class `windowClass` that process `pid` owns; null if none.
 HWND findTopWindow(DWORD pid, const wchar_t* windowClass);
@@ -16,16 +17,6 @@ bool waitUntil(DWORD timeoutMs, const std::function<bool()>& done);
 
 // GetWindowRect, as a value.
 RECT windowRect(HWND hwnd);
-
-// An argument of a function called inside Pellora (PelloraApp::callInside):
-// a plain 32-bit value, or the address inside Pellora of the scratch block at
-// `offset`.
-struct InsideArg {
-    std::uint32_t value;
-    bool inBlock;
-};
-inline InsideArg plain(std::uintptr_t value) { return {static_cast<std::uint32_t>(value), false}; }
-inline InsideArg inBlock(std::uint32_t offset) { return {offset, true}; }
 
 class PelloraApp {
 public:
@@ -44,14 +35,17 @@ public:
     // A child of the form (at any depth) by control id; nullptr if none.
     HWND control(int id) const;
 
-    // Calls `function` of `dll` (a system DLL, loaded at the same address in
-    // every process) on a thread inside Pellora, for what Windows and Wine will
-    // not tell or carry across processes: a window's font and icons, a message
-    // whose lParam points at data. The scratch block starts as the `size`
-    // bytes at `block` and is copied back there afterwards. Returns what the
-    // function returned; `problem` says what went wrong, empty if nothing did.
-    std::uint32_t callInside(const char* dll, const char* function, std::initializer_list<InsideArg> args,
-                             void* block, std::size_t size, std::string& problem) const;
+    // Has the test DLL (inside.h), hooked onto Pellora's UI thread, carry
+    // out `request` with what `block` holds, and hands back what it wrote.
+    // Waits at most kInsideTimeoutMs. Returns what went wrong, empty if
+    // nothing did.
+    std::string askInside(InsideRequest request, InsideBlock& block) const;
+    // The driver's view of InsideBlock::target, whose address inside Pellora
+    // a Where request tells; null if the DLL cannot be hooked.
+    unsigned char* insideTarget() const;
+    // Sends the form `message` from Pellora's own UI thread, lParam pointing
+    // at a copy of the `size` bytes at `data` (copied back afterwards).
+    std::string sendFromInside(UINT message, WPARAM wParam, void* data, std::size_t size, LRESULT* result = nullptr) const;
     // The font the control with `controlId` draws with, read inside Pellora.
     bool fontOf(int controlId, LOGFONTW& font, std::string& problem) const;
     // Width in pixels of the window's ICON_BIG or ICON_SMALL; 0 if it has none.
@@ -61,11 +55,25 @@ public:
     bool waitForExit(DWORD timeoutMs) const;
 
 private:
+    std::string hookInside() const;
+
     PROCESS_INFORMATION process_{};
     HWND form_ = nullptr;
     DWORD guiThread_ = 0;
     LARGE_INTEGER startedAt_{};
+    // The hook and what the driver shares with its DLL, made on first use.
+    struct Inside {
+        HHOOK hook = nullptr;
+        HANDLE mapping = nullptr;
+        InsideBlock* block = nullptr;
+        HANDLE answered = nullptr;
+        UINT message = 0;
+        std::int32_t serial = 0;
+    };
+    mutable Inside inside_;
 };
+
+constexpr DWORD kInsideTimeoutMs = 20000;
 
 // How many cards of `row` the window shows played: the row's cells that show
 // only the window's background. -1 if the screen cannot be read.

@@ -11,26 +11,15 @@
 #include "layout.h"
 #include "pictures.h"
 
-#include <cstdint>
 #include <string>
 
 namespace {
 
-// Sends the window a message whose lParam points at `data`, as Windows does
-// for WM_DPICHANGED and WM_GETDPISCALEDSIZE. Neither Wine nor Windows carry
-// such a pointer from another process, so it is sent from inside Pellora's.
-// `data` receives what the window wrote back. Returns what went wrong, empty
-// when the message was handled.
-std::string sendFromInside(const PelloraApp& app, UINT message, WPARAM wParam, void* data, std::size_t dataSize) {
-    std::string problem;
-    app.callInside("user32.dll", "SendMessageW",
-                   {plain(reinterpret_cast<std::uintptr_t>(app.form())), plain(message), plain(wParam), inBlock(0)}, data,
-                   dataSize, problem);
-    return problem;
-}
-
+// Windows sends WM_DPICHANGED and WM_GETDPISCALEDSIZE on the window's own
+// thread, lParam pointing at data; Pellora takes them from nowhere else. So
+// they are sent from its UI thread, by the test DLL.
 std::string sendDpiChanged(const PelloraApp& app, int dpi, RECT suggested) {
-    return sendFromInside(app, WM_DPICHANGED, MAKEWPARAM(dpi, dpi), &suggested, sizeof(suggested));
+    return app.sendFromInside(WM_DPICHANGED, MAKEWPARAM(dpi, dpi), &suggested, sizeof(suggested));
 }
 
 }  // namespace
@@ -52,7 +41,7 @@ void checkDpiChange(Report& report, PelloraApp& app, const std::wstring& assets,
     // Asked first for its size at the new dpi, the window wants exactly the
     // client area of the twips, inside the frame Windows draws at that dpi.
     SIZE scaled{before.right - before.left, before.bottom - before.top};
-    std::string problem = sendFromInside(app, WM_GETDPISCALEDSIZE, kOtherDpi, &scaled, sizeof(scaled));
+    std::string problem = app.sendFromInside(WM_GETDPISCALEDSIZE, kOtherDpi, &scaled, sizeof(scaled));
     using AdjustForDpiFn = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
     RECT frame{0, 0, 0, 0};
     if (auto adjust = user32Function<AdjustForDpiFn>("AdjustWindowRectExForDpi"))

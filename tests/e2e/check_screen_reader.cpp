@@ -73,6 +73,8 @@ std::vector<std::string> expectedCardNames() {
     return names;
 }
 
+}  // namespace
+
 // Everything the accessible objects say that does not match the model: the
 // 54 pictures' names, roles, states and places, each button's name and
 // description and help.
@@ -169,6 +171,8 @@ std::string accessibleProblems(Tester& t, PelloraApp& app) {
     return problems;
 }
 
+namespace {
+
 // Where the process has `dll` loaded from; empty when it has not.
 std::wstring loadedFrom(const PelloraApp& app, const wchar_t* dll) {
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE | TH32CS_SNAPMODULE32, GetProcessId(app.process()));
@@ -180,6 +184,51 @@ std::wstring loadedFrom(const PelloraApp& app, const wchar_t* dll) {
         if (lstrcmpiW(module.szModule, dll) == 0) path = module.szExePath;
     CloseHandle(snapshot);
     return path;
+}
+
+// Where the rules of MSAA meet the pictures: hit tests beside the window,
+// arrows between the cards, directions and members that do not exist.
+std::string ruleProblems(HWND pictures) {
+    IAccessible* cards = nullptr;
+    if (FAILED(AccessibleObjectFromWindow(pictures, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+                                          reinterpret_cast<void**>(&cards))) || !cards)
+        return "the pictures' window gives no accessible object";
+    std::string problems;
+    const RECT r = windowRect(pictures);
+    for (const POINT p : {POINT{r.left - 3, r.top + 5}, POINT{r.right + 3, r.bottom - 5}, POINT{r.left + 5, r.bottom + 2}}) {
+        VARIANT at;
+        VariantInit(&at);
+        const HRESULT hr = cards->accHitTest(p.x, p.y, &at);
+        if (hr != S_FALSE || at.vt != VT_EMPTY)
+            problems += format("hit test at (%ld,%ld), outside: 0x%08lX vt %d; ", p.x, p.y, static_cast<unsigned long>(hr), at.vt);
+        VariantClear(&at);
+    }
+    // Children in reading order: 1 大王, 2 小王, 3..6 the line of 2 (黑桃, 红桃,
+    // 梅花, 方块), 7..10 of A, 11..14 of K, 15..18 of Q. 0 for "nothing there".
+    struct Step {
+        long from, direction, to;
+        HRESULT result;
+    };
+    const Step steps[] = {{4, NAVDIR_UP, 1, S_OK},         {5, NAVDIR_UP, 2, S_OK},     {1, NAVDIR_DOWN, 3, S_OK},
+                          {2, NAVDIR_DOWN, 6, S_OK},       {1, NAVDIR_RIGHT, 2, S_OK},  {3, NAVDIR_LEFT, 0, S_FALSE},
+                          {12, NAVDIR_DOWN, 16, S_OK},     {13, NAVDIR_UP, 9, S_OK},    {1, NAVDIR_UP, 0, S_FALSE},
+                          {7, 0, 0, E_INVALIDARG},         {7, 9, 0, E_INVALIDARG},     {55, NAVDIR_NEXT, 0, E_INVALIDARG}};
+    for (const Step& step : steps) {
+        VARIANT to;
+        VariantInit(&to);
+        const HRESULT hr = cards->accNavigate(step.direction, childVariant(step.from), &to);
+        const long got = to.vt == VT_I4 ? to.lVal : 0;
+        if (hr != step.result || got != step.to || (!step.to && to.vt != VT_EMPTY))
+            problems += format("navigating %ld from %ld: 0x%08lX to %ld, expected 0x%08lX to %ld; ", step.direction, step.from,
+                               static_cast<unsigned long>(hr), got, static_cast<unsigned long>(step.result), step.to);
+        VariantClear(&to);
+    }
+    const HRESULT action = cards->accDoDefaultAction(childVariant(3)), noChild = cards->accDoDefaultAction(childVariant(55));
+    if (action != DISP_E_MEMBERNOTFOUND || noChild != E_INVALIDARG)
+        problems += format("accDoDefaultAction: 0x%08lX on a card, 0x%08lX on no child", static_cast<unsigned long>(action),
+                           static_cast<unsigned long>(noChild));
+    cards->Release();
+    return problems;
 }
 
 }  // namespace
@@ -237,4 +286,8 @@ void checkAccessibility(Tester& t, Report& report, PelloraApp& app) {
                  problems.empty() ? "full deck" : problems);
     if (hook) UnhookWinEvent(hook);
     PictureEvents::current = nullptr;
+
+    problems = ruleProblems(app.control(IDC_PICTURES));
+    report.check(problems.empty(), "screen reader: hit tests beside the window find nothing, arrows go to the card beside, "
+                                   "unknown directions and members are refused", problems);
 }

@@ -36,3 +36,11 @@ void checkShortRun(Tester& t, const std::wstring& outFolder);
 
 // check_screen_reader.cpp: what a screen reader meets
 void checkAccessibility(Tester& t, Report& report, PelloraApp& app);
+// Everything the accessible objects say that does not match the model: the
+// 54 pictures' names, roles, states and places, each button's name and
+// description.
+std::string accessibleProblems(Tester& t, PelloraApp& app);
+
+// check_forged.cpp: messages other programs forge, then the window and its
+// accessible tree still as the model says
+void checkForgedMessages(Tester& t, Report& report, PelloraApp& app);

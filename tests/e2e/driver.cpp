@@ -80,6 +80,7 @@ int wmain(int argc, wchar_t** argv) {
         checkSequences(tester, report, outFolder);
         checkStayOnTop(tester, report, app);
         checkAccessibility(tester, report, app);
+        checkForgedMessages(tester, report, app);
         checkClosing(report, exe);
     } else {
         checkShortRun(tester, outFolder);

@@ -166,3 +166,31 @@ TEST(CardPictures, ReadingOrderGoesLineByLineLeftToRight) {
     for (int i = 0; i < pellora::kPictureCount; ++i) EXPECT_EQ(sorted[static_cast<std::size_t>(i)], i) << "every picture once";
 }
 
+
+// From a card's picture to its neighbour on the screen, as a reader's arrow
+// keys go: along a line, and to the nearest across in the line above or below.
+TEST(CardPictures, NeighboursOnTheScreen) {
+    auto card = [](const std::string& name) {
+        for (int c = 0; c < pellora::kPictureCount; ++c)
+            if (name == pellora::cardName(c)) return c;
+        return pellora::kNoCard;
+    };
+    auto beside = [&](const std::string& name, pellora::Toward toward) {
+        const int to = pellora::cardBeside(card(name), toward);
+        return to == pellora::kNoCard ? std::string("none") : std::string(pellora::cardName(to));
+    };
+    using T = pellora::Toward;
+    EXPECT_EQ(beside("大王", T::Right), "小王");
+    EXPECT_EQ(beside("小王", T::Right), "none");
+    EXPECT_EQ(beside("大王", T::Up), "none");
+    EXPECT_EQ(beside("大王", T::Down), "黑桃2");
+    EXPECT_EQ(beside("小王", T::Down), "方块2");
+    EXPECT_EQ(beside("红桃2", T::Up), "大王");
+    EXPECT_EQ(beside("梅花2", T::Up), "小王");
+    EXPECT_EQ(beside("红桃2", T::Left), "黑桃2");
+    EXPECT_EQ(beside("黑桃2", T::Left), "none");
+    EXPECT_EQ(beside("梅花A", T::Up), "梅花2");
+    EXPECT_EQ(beside("梅花K", T::Down), "梅花Q");
+    EXPECT_EQ(beside("方块3", T::Down), "none");
+    EXPECT_EQ(pellora::cardBeside(pellora::kNoCard, T::Up), pellora::kNoCard);
+}
