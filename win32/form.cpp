@@ -113,10 +113,10 @@ LRESULT Form::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return defaultAnswer(message, wParam, lParam);
 }
 
-LRESULT CALLBACK Form::buttonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR subclassId,
-                                  DWORD_PTR refData) {
-    auto* form = reinterpret_cast<Form*>(refData);
-    return form->handleButtonMessage(hwnd, static_cast<int>(subclassId), message, wParam, lParam);
+LRESULT CALLBACK Form::buttonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* form = reinterpret_cast<Form*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!form) return DefWindowProcW(hwnd, message, wParam, lParam);
+    return form->handleButtonMessage(hwnd, GetDlgCtrlID(hwnd), message, wParam, lParam);
 }
 
 LRESULT Form::handleButtonMessage(HWND button, int id, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -135,9 +135,8 @@ LRESULT Form::handleButtonMessage(HWND button, int id, UINT message, WPARAM wPar
         case WM_RBUTTONDBLCLK: if (row) { board_.undo(row); return 0; } break;
         case WM_SETFOCUS: OnButtonFocus(button, true); break;
         case WM_KILLFOCUS: OnButtonFocus(button, false); break;
-        case WM_NCDESTROY: RemoveWindowSubclass(button, buttonProc, static_cast<UINT_PTR>(id)); break;
     }
-    return DefSubclassProc(button, message, wParam, lParam);
+    return CallWindowProcW(buttonClassProc_, button, message, wParam, lParam);
 }
 
 bool Form::OnCreate() {
@@ -310,9 +309,20 @@ bool Form::createControl(std::size_t index) {
     controls_[index] = control;
     if (entry.row) rowButtons_[static_cast<std::size_t>(entry.row)] = control;
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.of(entry.font)), FALSE);
-    if (entry.kind == ControlKind::PushButton &&
-        !SetWindowSubclass(control, buttonProc, static_cast<UINT_PTR>(entry.id), reinterpret_cast<DWORD_PTR>(this)))
+    if (entry.kind == ControlKind::PushButton && !hookButton(control))
         return fail(Text(L"the control ").utf8(entry.name) << L" could not be hooked up to the mouse");
+    return true;
+}
+
+bool Form::hookButton(HWND button) {
+    // Through the window procedure itself: SetWindowSubclass looks its hook
+    // up in a window property, twice a message, and under Wine each look is
+    // a round trip to the server.
+    SetWindowLongPtrW(button, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    const auto own = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Form::buttonProc)));
+    if (!own || (buttonClassProc_ && own != buttonClassProc_)) return false;
+    buttonClassProc_ = own;
     return true;
 }
 

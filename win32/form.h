@@ -43,9 +43,11 @@ private:
         HFONT of(FontRole role) const;
     };
 
-    static LRESULT CALLBACK buttonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
-                                       UINT_PTR subclassId, DWORD_PTR refData);
+    // The push buttons' window procedure: what the form does on them, then
+    // the button class's own procedure.
+    static LRESULT CALLBACK buttonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handleButtonMessage(HWND button, int id, UINT message, WPARAM wParam, LPARAM lParam);
+    bool hookButton(HWND button);
 
     bool OnCreate();
     void OnDpiChanged(int dpi, const RECT& suggested);
@@ -88,6 +90,7 @@ private:
     Accessibility accessibility_;
     CardPictures pictures_;
     HWND lastFocus_ = nullptr;
+    WNDPROC buttonClassProc_ = nullptr;  // every push button's own, before hookButton
     Text error_;
 };
 
