@@ -45,7 +45,15 @@ Form::~Form() {
 }
 
 bool Form::registerClasses(HINSTANCE instance) {
-    return registerClass(instance, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)) &&
+    // The form's class carries the icons for the screen's dpi, which the
+    // window shows from its first paint on. Setting them on the window
+    // instead (WM_SETICON) costs more under Wine: it turns each one into the
+    // X window's icon property at once, both sizes every time. They last as
+    // long as the program.
+    const int dpi = screenDpi();
+    HICON big = loadIconForSize(instance, IDI_PELLORA, systemMetricForDpi(SM_CXICON, dpi));
+    HICON small = loadIconForSize(instance, IDI_PELLORA, systemMetricForDpi(SM_CXSMICON, dpi));
+    return big && small && registerClass(instance, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), big, small) &&
            CardPictures::registerClass(instance, nullptr);
 }
 
@@ -89,6 +97,8 @@ bool Form::create() {
         return false;
     }
     if (dpi_ != screen) {
+        // Opened on a monitor of another dpi: icons of its own, not the class's.
+        if (!loadIcons()) return false;
         const Rect moved = placement(dpi_);
         SetWindowPos(hwnd(), nullptr, moved.left, moved.top, moved.width, moved.height, SWP_NOZORDER | SWP_NOACTIVATE);
     }
@@ -142,7 +152,7 @@ LRESULT Form::handleButtonMessage(HWND button, int id, UINT message, WPARAM wPar
 bool Form::OnCreate() {
     dpi_ = dpiForWindow(hwnd());
     Fonts fonts;
-    if (!loadIcons() || !makeFonts(fonts) || !loadArt()) return false;
+    if (!makeFonts(fonts) || !loadArt()) return false;
     fonts_ = std::move(fonts);
     // A new child window goes to the bottom of its siblings, and the dialog
     // manager tabs from the top: so the controls are made in their tab order,

@@ -26,7 +26,8 @@ public:
     Form(HINSTANCE instance, CardArt& art);
     ~Form();
 
-    // Both window classes: the form's and its pictures'.
+    // Both window classes: the form's, with the program's icons, and its
+    // pictures'.
     static bool registerClasses(HINSTANCE instance);
 
     // Builds the window and all its controls, still hidden. On failure nothing

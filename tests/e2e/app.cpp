@@ -209,8 +209,13 @@ bool PelloraApp::fontOf(int controlId, LOGFONTW& font, std::string& problem) con
 }
 
 int PelloraApp::iconWidth(WPARAM which, std::string& problem) const {
-    const std::uint32_t icon = callInside("user32.dll", "SendMessageW", {plain(reinterpret_cast<std::uintptr_t>(form_)),
-                                          plain(WM_GETICON), plain(which), plain(0)}, nullptr, 0, problem);
+    std::uint32_t icon = callInside("user32.dll", "SendMessageW", {plain(reinterpret_cast<std::uintptr_t>(form_)),
+                                    plain(WM_GETICON), plain(which), plain(0)}, nullptr, 0, problem);
+    // Without icons of its own the window shows its class's.
+    if (problem.empty() && !icon)
+        icon = callInside("user32.dll", "GetClassLongW", {plain(reinterpret_cast<std::uintptr_t>(form_)),
+                                                          plain(static_cast<std::uint32_t>(which == ICON_BIG ? GCL_HICON : GCL_HICONSM))},
+                          nullptr, 0, problem);
     if (!problem.empty() || !icon) return 0;
     // ICONINFO as a 32-bit process lays it out: fIcon, xHotspot, yHotspot, hbmMask, hbmColor.
     std::uint32_t info[5] = {};
