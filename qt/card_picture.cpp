@@ -1,6 +1,7 @@
 #include "card_picture.h"
 
 #include "board.h"
+#include "embedded_png.h"
 #include "pictures.h"
 
 #include <QAccessibleWidget>
@@ -44,7 +45,7 @@ CardPicture::CardPicture(int card, QWidget* parent) : QWidget(parent), card_(car
 void CardPicture::loadArtFor(qreal devicePixelRatio) {
     const int scale = artScaleForDpi(static_cast<int>(std::lround(96 * devicePixelRatio)));
     if (scale == artScale_ && !art_.isNull()) return;
-    art_ = QPixmap(cardPictureResource(card_, scale));
+    art_ = embeddedPng(cardPictureResource(card_, scale));
     artScale_ = art_.isNull() ? 0 : scale;
 }
 

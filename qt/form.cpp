@@ -1,6 +1,7 @@
 #include "form.h"
 
 #include "card_picture.h"
+#include "embedded_png.h"
 #include "rank_button.h"
 #include "stay_on_top.h"
 
@@ -56,8 +57,7 @@ Form::Form(QWidget* parent) : QWidget(parent, Qt::Window | Qt::CustomizeWindowHi
     installCardPictureAccessibility();
     setObjectName(QStringLiteral("form1"));
     setWindowTitle(QStringLiteral("Pellora"));
-    setWindowIcon(QIcon(QStringLiteral(":/pellora.ico")));
-    if (windowIcon().availableSizes().isEmpty()) fail(QStringLiteral("the window icon (pellora.ico) could not be read"));
+    createWindowIcon();
     // The layout does not scale, so the window keeps its size.
     setFixedSize(twipsToPixels(kClientWidthTwips, kLayoutDpi), twipsToPixels(kClientHeightTwips, kLayoutDpi));
 
@@ -71,6 +71,17 @@ Form::Form(QWidget* parent) : QWidget(parent, Qt::Window | Qt::CustomizeWindowHi
 }
 
 Form::~Form() { QAccessible::removeActivationObserver(this); }
+
+void Form::createWindowIcon() {
+    // The images of pellora.ico, as the Linux menu icons carry them.
+    QIcon icon;
+    for (const int side : {16, 24, 32, 48}) {
+        const QPixmap image = embeddedPng(QStringLiteral(":/icons/%1.png").arg(side));
+        if (image.isNull()) fail(QStringLiteral("the window icon (%1 x %1 px) could not be read").arg(side));
+        else icon.addPixmap(image);
+    }
+    setWindowIcon(icon);
+}
 
 void Form::createControl(const ControlSpec& entry) {
     switch (entry.kind) {

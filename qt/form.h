@@ -30,6 +30,7 @@ public:
     QString startupError() const { return startupError_; }
 
 private:
+    void createWindowIcon();
     void createControl(const ControlSpec& entry);
     void createFrame(const ControlSpec& entry);
     void createRankButton(const ControlSpec& entry);
