@@ -1,6 +1,6 @@
 #include "form.h"
 
-#include "card_picture.h"
+#include "card_frame.h"
 #include "embedded_png.h"
 #include "rank_button.h"
 #include "stay_on_top.h"
@@ -54,7 +54,7 @@ Form::Form(QWidget* parent) : QWidget(parent, Qt::Window | Qt::CustomizeWindowHi
     // What a screen reader is told is made only once one asks: until then
     // these are two function pointers in a list.
     QAccessible::installFactory(formAccessible);
-    installCardPictureAccessibility();
+    installCardFrameAccessibility();
     setObjectName(QStringLiteral("form1"));
     setWindowTitle(QStringLiteral("Pellora"));
     createWindowIcon();
@@ -62,7 +62,6 @@ Form::Form(QWidget* parent) : QWidget(parent, Qt::Window | Qt::CustomizeWindowHi
     setFixedSize(twipsToPixels(kClientWidthTwips, kLayoutDpi), twipsToPixels(kClientHeightTwips, kLayoutDpi));
 
     for (const ControlSpec& entry : controlTable()) createControl(entry);
-    createPictures();
     setTabOrderFromTable();
     rowButtons_[1]->setFocus();
 
@@ -93,8 +92,11 @@ void Form::createControl(const ControlSpec& entry) {
 
 void Form::createFrame(const ControlSpec& entry) {
     // Made first, so every button stacks above it and takes its own clicks.
-    frame_ = new QGroupBox(QString::fromUtf8(entry.caption), this);
+    frame_ = new CardFrame(QString::fromUtf8(entry.caption), board_, this);
     place(frame_, entry);
+    if (const int card = frame_->missingArt(); card >= 0)
+        fail(QStringLiteral("the picture of %1 (%2) could not be read")
+                 .arg(QString::fromUtf8(cardName(card)), cardPictureResource(card, 100)));
 }
 
 void Form::createRankButton(const ControlSpec& entry) {
@@ -120,24 +122,6 @@ void Form::createStayOnTopBox(const ControlSpec& entry) {
     if (!canKeepAbove()) stayOnTop_->setToolTip(keepAboveLimit());
 }
 
-void Form::createPictures() {
-    // Made in reading order, line by line from the top and left to right in a
-    // line: a screen reader goes through the group box's children in this order.
-    // The cells are children of the group box, placed from its corner.
-    const Rect frame = toPixels({kFrameLeftTwips, kFrameTopTwips, 0, 0}, kLayoutDpi);
-    for (const int card : readingOrder()) {
-        const PictureCell& cell = pictureTable()[static_cast<std::size_t>(card)];
-        auto* picture = new CardPicture(card, frame_);
-        picture->setObjectName(QStringLiteral("Image%1(%2)").arg(cell.row).arg(cell.element));
-        const Rect px = toPixels(cell.twips, kLayoutDpi);
-        picture->setGeometry(px.left - frame.left, px.top - frame.top, px.width, px.height);
-        pictures_[static_cast<std::size_t>(card)] = picture;
-        if (!picture->hasArt())
-            fail(QStringLiteral("the picture %1 (%2) could not be read")
-                     .arg(picture->objectName(), cardPictureResource(card, 100)));
-    }
-}
-
 void Form::setTabOrderFromTable() {
     std::vector<std::size_t> order;
     for (std::size_t i = 0; i < controlTable().size(); ++i)
@@ -156,7 +140,7 @@ void Form::onStayOnTopClick() {
         QToolTip::showText(stayOnTop_->mapToGlobal(QPoint(0, stayOnTop_->height())), keepAboveLimit(), stayOnTop_);
 }
 
-void Form::cardShown(int card, bool shown) { pictures_[static_cast<std::size_t>(card)]->setVisible(shown); }
+void Form::cardShown(int card, bool) { frame_->cardChanged(card); }
 
 void Form::rowRemaining(int row, int left) {
     // Qt tells a listening screen reader when the text changes; while no
