@@ -22,12 +22,17 @@ int rowOfButton(int id) {
     return id >= IDC_FIRST_ROW_BUTTON && id <= IDC_LAST_ROW_BUTTON ? id - IDC_ROW_BUTTON_BASE : 0;
 }
 
-DWORD controlStyle(ControlKind kind) {
+// "A", first in tab order: the window gives it the focus when it opens.
+constexpr int kFirstFocusRow = 1;
+
+DWORD controlStyle(ControlKind kind, bool firstFocus) {
     // Everything overlaps the group box, so every control clips its siblings.
     const DWORD common = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
     switch (kind) {
         case ControlKind::GroupBox: return common | BS_GROUPBOX;
-        case ControlKind::PushButton: return common | WS_TABSTOP | BS_PUSHBUTTON;
+        // The focused push button is the default one (OnButtonFocus): the
+        // first to have the focus is made so, not restyled as it opens.
+        case ControlKind::PushButton: return common | WS_TABSTOP | (firstFocus ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
         case ControlKind::CheckBox: return common | WS_TABSTOP | BS_AUTOCHECKBOX;
     }
     return common;
@@ -159,7 +164,7 @@ bool Form::OnCreate() {
     // then the pictures, and last the group box, underneath everything it
     // surrounds. No restacking afterwards.
     if (!createControlsInTabOrder() || !createPictures() || !createGroupBox()) return false;
-    lastFocus_ = rowButtons_[1];
+    lastFocus_ = rowButtons_[kFirstFocusRow];
     return true;
 }
 
@@ -278,7 +283,8 @@ void Form::OnStayOnTopClick() {
 
 void Form::OnButtonFocus(HWND button, bool focused) {
     // The focused push button is the default one, so Enter clicks it as in a dialog.
-    SendMessageW(button, BM_SETSTYLE, focused ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+    const DWORD type = focused ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+    if ((GetWindowLongW(button, GWL_STYLE) & BS_TYPEMASK) != type) SendMessageW(button, BM_SETSTYLE, type, TRUE);
 }
 
 void Form::cardShown(int card, bool shown) {
@@ -310,9 +316,9 @@ bool Form::createControl(std::size_t index) {
     const ControlSpec& entry = controlTable()[index];
     const Rect px = toPixels(entry.twips, dpi_);
     const Text caption = Text().utf8(entry.caption);
-    HWND control = CreateWindowExW(0, WC_BUTTONW, caption.c_str(), controlStyle(entry.kind), px.left, px.top, px.width,
-                                   px.height, hwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(entry.id)), instance_,
-                                   nullptr);
+    const DWORD style = controlStyle(entry.kind, entry.row == kFirstFocusRow);
+    HWND control = CreateWindowExW(0, WC_BUTTONW, caption.c_str(), style, px.left, px.top, px.width, px.height, hwnd(),
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(entry.id)), instance_, nullptr);
     if (!control)
         return fail(Text(L"the control ").utf8(entry.name) << L" (\"" << caption.c_str() << L"\") could not be created (error "
                                                            << lastError() << L")");
