@@ -254,8 +254,8 @@ private:
 
 class Bench {
 public:
-    // `programs`: Pellora first, then any baseline build of it, then the
-    // controls floor and the bare floor.
+    // `programs`: Pellora first, then the controls floor, any baseline build
+    // of Pellora and the bare floor.
     Bench(std::vector<Program> programs, const CardImages& art)
         : programs_(std::move(programs)), figures_(programs_.size()), art_(art),
           background_(fromColorref(GetSysColor(COLOR_BTNFACE))), mark_(fromColorref(GetSysColor(COLOR_BTNTEXT))) {}
@@ -647,9 +647,9 @@ int wmain(int argc, wchar_t** argv) {
         std::fprintf(stderr, "bench: the card pictures do not decode: %s\n", error.c_str());
         return 1;
     }
-    std::vector<Program> programs{{"Pellora", argv[1], Kind::Pellora}};
+    // Each program beside the one it is held against, in every round.
+    std::vector<Program> programs{{"Pellora", argv[1], Kind::Pellora}, {"controls floor", argv[3], Kind::ControlsFloor}};
     if (!baseline.empty()) programs.push_back({"baseline", baseline, Kind::Pellora});
-    programs.push_back({"controls floor", argv[3], Kind::ControlsFloor});
     programs.push_back({"bare floor", argv[2], Kind::BareFloor});
     Bench bench(std::move(programs), art);
     // Wine's first process start pays for loading its own libraries; no measured program should.

@@ -421,6 +421,7 @@ private:
 
 class Bench {
 public:
+    // `programs`: Pellora, the floor, then any baseline build of Pellora.
     Bench(XServer& screen, std::vector<Program> programs, const CardArt& art)
         : screen_(screen), programs_(std::move(programs)), figures_(programs_.size()), art_(art) {}
 
@@ -604,8 +605,8 @@ public:
             std::printf("%-36s %-22s %-10s %s\n", figure, value.c_str(), target, verdict.c_str());
         };
         const Figures& pellora = figures_[0];
-        const Figures& floor = figures_.back();
-        const Figures* baseline = programs_.size() > 2 ? &figures_[1] : nullptr;
+        const Figures& floor = figures_[1];
+        const Figures* baseline = programs_.size() > 2 ? &figures_[2] : nullptr;
         const double clickMedian = median(pellora.clicks), clickP99 = percentile(pellora.clicks, 99);
 
         std::printf("\n%-36s %-22s %-10s %s\n", "figure", "value", "target", "ratio / met");
@@ -701,9 +702,9 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "bench: %s\n", error.c_str());
         return 1;
     }
-    std::vector<Program> programs{{"Pellora", argv[1], Kind::Pellora}};
+    // Each program beside the one it is held against, in every round.
+    std::vector<Program> programs{{"Pellora", argv[1], Kind::Pellora}, {"controls floor", argv[2], Kind::Floor}};
     if (!baseline.empty()) programs.push_back({"baseline", baseline, Kind::Pellora});
-    programs.push_back({"controls floor", argv[2], Kind::Floor});
     Bench bench(server, std::move(programs), art);
     // The first start of each pays for the disk cache and the font cache; none is counted.
     const bool ok = bench.startUp(1, false) && bench.startUp(rounds) && bench.clickToPaint(clickCount) && bench.idle(2);
