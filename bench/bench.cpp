@@ -1,10 +1,11 @@
 // Pellora's benchmarks: Pellora.exe against the floor programs (floor.cpp),
 // all started and driven as a user would (CreateProcess, SendInput, screen
 // pixels), runs interleaved so that a noisy machine slows them alike. Prints
-// one table.
+// one table. With --baseline, another build of Pellora.exe (an earlier commit)
+// takes its turn in every round too, so before and after come from one run.
 //
 //   pellora_bench <Pellora.exe> <bare floor.exe> <controls floor.exe> <assets folder>
-//                 [start-up rounds] [clicks]
+//                 [start-up rounds] [clicks] [--baseline <Pellora.exe>]
 #include "app.h"
 #include "card_images.h"
 #include "input.h"
@@ -75,6 +76,9 @@ double worst(const std::vector<double>& v) {
 
 double least(const std::vector<double>& v) { return v.empty() ? NAN : *std::min_element(v.begin(), v.end()); }
 
+// A figure's median with its sample count: "253 ms (n=40)".
+std::string medianMs(const std::vector<double>& v) { return format("%.0f ms (n=%zu)", median(v), v.size()); }
+
 // a[i] / b[i] for rounds measured side by side.
 std::vector<double> ratios(const std::vector<double>& a, const std::vector<double>& b) {
     std::vector<double> r;
@@ -96,10 +100,19 @@ RECT offset(RECT r, POINT by) {
     return r;
 }
 
+enum class Kind { Pellora, ControlsFloor, BareFloor };
+
 struct Program {
     const char* name;
     std::wstring exe;
-    const wchar_t* windowClass;
+    Kind kind;
+    const wchar_t* windowClass() const { return kind == Kind::Pellora ? L"PelloraForm" : L"PelloraFloor"; }
+};
+
+// What is measured of one program; rounds line up across programs by index.
+struct Figures {
+    std::vector<double> start, memory, idle, startCpu, clicks;
+    double idleHover = NAN;
 };
 
 // One started program, ended (WM_CLOSE, then by force) when it goes.
@@ -232,7 +245,7 @@ private:
         return true;
     }
 
-    HWND findWindow() const { return findTopWindow(process_.dwProcessId, program_.windowClass); }
+    HWND findWindow() const { return findTopWindow(process_.dwProcessId, program_.windowClass()); }
 
     const Program& program_;
     PROCESS_INFORMATION process_{};
@@ -241,8 +254,10 @@ private:
 
 class Bench {
 public:
-    Bench(Program pellora, Program floor, Program controlsFloor, const CardImages& art)
-        : pellora_(std::move(pellora)), floor_(std::move(floor)), controlsFloor_(std::move(controlsFloor)), art_(art),
+    // `programs`: Pellora first, then the controls floor, any baseline build
+    // of Pellora and the bare floor.
+    Bench(std::vector<Program> programs, const CardImages& art)
+        : programs_(std::move(programs)), figures_(programs_.size()), art_(art),
           background_(fromColorref(GetSysColor(COLOR_BTNFACE))), mark_(fromColorref(GetSysColor(COLOR_BTNTEXT))) {}
 
     // The art of (row, element) inside its frame line, or an empty cell.
@@ -276,7 +291,7 @@ public:
         if (!shot.valid()) return false;
         for (const auto& cell : pellora::pictureTable())
             if (!cellShows(shot, origin, cell.row, cell.element, true)) return false;
-        return controlsPainted(shot, origin);
+        return controlsPainted(shot, origin) && firstFocusShown(shot, origin);
     }
 
     // Every button and the check box has drawn its caption: a dark pixel
@@ -301,8 +316,28 @@ public:
         return true;
     }
 
+    // "A" shows the first focus: drawn as the default button with a focus
+    // rectangle. Told apart from "2", a plain button of the same size, by
+    // the band along their edges, above and below the caption: at least a
+    // line's worth of pixels must differ there. Whatever the theme, neither
+    // look comes before the focus does.
+    static bool firstFocusShown(const Screenshot& shot, POINT origin) {
+        const pellora::Rect a = pellora::toPixels(pellora::buttonForRow(1)->twips, kDpi);
+        const pellora::Rect two = pellora::toPixels(pellora::buttonForRow(2)->twips, kDpi);
+        constexpr int kBand = 5;  // the default frame and the focus rectangle lie within it
+        int differing = 0;
+        for (int dy = 0; dy < a.height; ++dy) {
+            if (dy >= kBand && dy < a.height - kBand) continue;
+            for (int dx = 0; dx < a.width; ++dx)
+                if (!closeTo(shot.at(origin.x + a.left + dx, origin.y + a.top + dy),
+                             shot.at(origin.x + two.left + dx, origin.y + two.top + dy), kTolerance))
+                    ++differing;
+        }
+        return differing >= a.width;
+    }
+
     // The controls floor: every cell a dark frame line around white, every
-    // control with its caption.
+    // control with its caption, "A" with the first focus.
     bool controlsFloorPainted(HWND form) const {
         POINT origin;
         const Screenshot shot = grabWindow(form, origin);
@@ -317,7 +352,7 @@ public:
                 for (int x = r.left + 1; x < r.right - 1; ++x)
                     if (!closeTo(shot.at(x, y), white, kTolerance)) return false;
         }
-        return controlsPainted(shot, origin);
+        return controlsPainted(shot, origin) && firstFocusShown(shot, origin);
     }
 
     // The bare floor's client area is all button face once it has been painted.
@@ -335,33 +370,32 @@ public:
         return true;
     }
 
-    std::vector<double>& startTimes(const Program* p) {
-        return p == &pellora_ ? pelloraStart_ : p == &floor_ ? floorStart_ : controlsFloorStart_;
-    }
-    std::vector<double>& memory(const Program* p) {
-        return p == &pellora_ ? pelloraMemory_ : p == &floor_ ? floorMemory_ : controlsFloorMemory_;
-    }
-
     std::function<bool(HWND)> paintedTest(const Program& p) const {
-        if (&p == &pellora_) return [this](HWND w) { return allCardsPainted(w); };
-        if (&p == &controlsFloor_) return [this](HWND w) { return controlsFloorPainted(w); };
+        switch (p.kind) {
+            case Kind::Pellora: return [this](HWND w) { return allCardsPainted(w); };
+            case Kind::ControlsFloor: return [this](HWND w) { return controlsFloorPainted(w); };
+            case Kind::BareFloor: break;
+        }
         return [this](HWND w) { return floorPainted(w); };
     }
 
-    // Start-up time and peak working set, `rounds` times each: Pellora, the
-    // controls floor, the bare floor, Pellora ... A warm-up round records nothing.
+    // Start-up time and peak working set, `rounds` times each, every program
+    // once a round; every other round in the reverse order, so that no
+    // program always follows the same one. A warm-up round records nothing.
     bool startUp(int rounds, bool record = true) {
         for (int i = 0; i < rounds; ++i)
-            for (const Program* p : {&pellora_, &controlsFloor_, &floor_}) {
-                Running run(*p);
+            for (std::size_t k = 0; k < programs_.size(); ++k) {
+                const std::size_t index = i % 2 ? programs_.size() - 1 - k : k;
+                const Program& p = programs_[index];
+                Running run(p);
                 std::string error;
-                const double ms = run.start(paintedTest(*p), error);
+                const double ms = run.start(paintedTest(p), error);
                 if (ms < 0) return fail(error);
                 Sleep(300);  // let the first paint's work finish before reading memory
                 if (!record) continue;
-                startTimes(p).push_back(ms);
-                memory(p).push_back(run.peakWorkingSet());
-                std::printf("bench: start %-14s %7.0f ms, peak working set %6.0f KB\n", p->name, ms,
+                figures_[index].start.push_back(ms);
+                figures_[index].memory.push_back(run.peakWorkingSet());
+                std::printf("bench: start %-16s %7.0f ms, peak working set %6.0f KB\n", p.name, ms,
                             run.peakWorkingSet() / 1024);
                 std::fflush(stdout);
             }
@@ -374,14 +408,14 @@ public:
     // tracks the pointer.
     bool idle(int rounds) {
         for (int i = 0; i < rounds; ++i)
-            for (const Program* p : {&pellora_, &controlsFloor_, &floor_}) {
+            for (std::size_t index = 0; index < programs_.size(); ++index) {
                 double used = 0, before = 0;
-                if (!idleRun(*p, false, used, before)) return false;
-                (p == &pellora_ ? pelloraIdle_ : p == &floor_ ? floorIdle_ : controlsFloorIdle_).push_back(used);
-                if (p == &pellora_) pelloraStartCpu_.push_back(before);
+                if (!idleRun(programs_[index], false, used, before)) return false;
+                figures_[index].idle.push_back(used);
+                figures_[index].startCpu.push_back(before);
             }
         double before = 0;
-        return idleRun(pellora_, true, pelloraIdleHover_, before);
+        return idleRun(programs_[0], true, figures_[0].idleHover, before);
     }
 
     bool idleRun(const Program& p, bool pointerOnButton, double& used, double& before) {
@@ -398,7 +432,7 @@ public:
         before = run.cpuMs();
         Sleep(kIdleMs);
         used = run.cpuMs() - before;
-        std::printf("bench: idle %-14s %.1f ms CPU in %lu s, pointer %s (start-up used %.0f ms)\n", p.name, used,
+        std::printf("bench: idle %-16s %.1f ms CPU in %lu s, pointer %s (start-up used %.0f ms)\n", p.name, used,
                     kIdleMs / 1000, pointerOnButton ? "on a button" : "away", before);
         std::fflush(stdout);
         return true;
@@ -415,7 +449,7 @@ public:
         const pellora::Rect button = pellora::toPixels(pellora::buttonForRow(kClickRow)->twips, kDpi);
         const POINT target{origin.x + button.left + button.width / 2, origin.y + button.top + button.height / 2};
         const RECT cell = offset(cellRect(kClickRow, 0), origin);
-        const bool isPellora = &p == &pellora_;
+        const bool isPellora = p.kind == Kind::Pellora;
         for (int i = 0; i < count; ++i) {
             const bool play = i % 2 == 0;
             auto shown = [&] {
@@ -446,7 +480,13 @@ public:
         return true;
     }
 
-    bool clickToPaint(int count) { return clicks(pellora_, count, pelloraClicks_) && clicks(floor_, count, floorClicks_); }
+    // Every Pellora build and the bare floor; the controls floor has no card to click.
+    bool clickToPaint(int count) {
+        for (std::size_t index = 0; index < programs_.size(); ++index)
+            if (programs_[index].kind != Kind::ControlsFloor && !clicks(programs_[index], count, figures_[index].clicks))
+                return false;
+        return true;
+    }
 
     void table() const {
         auto fileKb = [](const std::wstring& path) {
@@ -454,65 +494,105 @@ public:
             return GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) ? static_cast<double>(data.nFileSizeLow) / 1024 : NAN;
         };
         auto met = [](bool ok) { return ok ? "met" : "MISSED"; };
-        // Against a floor: the ratio of the medians, judged only when the
-        // middle half of the round-by-round ratios is on one side of the
-        // target. Otherwise other work on the machine decided the figure.
-        auto judge = [&met](double ratio, const std::vector<double>& a, const std::vector<double>& b, double target) {
+        // Against a floor: the median of the round-by-round ratios, judged
+        // only when the middle half of them is on one side of the target.
+        // Otherwise other work on the machine decided the figure.
+        auto judge = [&met](const std::vector<double>& a, const std::vector<double>& b, double target) {
             const std::vector<double> r = ratios(a, b);
             const double low = percentile(r, 25), high = percentile(r, 75);
             const char* verdict = high <= target ? met(true) : low > target ? met(false) : "UNCLEAR, too noisy";
-            return format("%.2f %s (rounds %.2f-%.2f)", ratio, verdict, low, high);
+            return format("%s (rounds %.2f-%.2f; ratio of medians %.2f)", verdict, low, high, median(a) / median(b));
         };
-        const double startRatio = median(pelloraStart_) / median(controlsFloorStart_);
-        const double memRatio = median(pelloraMemory_) / median(controlsFloorMemory_);
-        const double clickMedian = median(pelloraClicks_), clickP99 = percentile(pelloraClicks_, 99);
-        const double idle = worst(pelloraIdle_), floorIdle = worst(floorIdle_), controlsFloorIdle = worst(controlsFloorIdle_);
-        const double size = fileKb(pellora_.exe), floorSize = fileKb(floor_.exe);
+        auto pairRatio = [](const std::vector<double>& a, const std::vector<double>& b) {
+            return format("%.2f", median(ratios(a, b)));
+        };
+        auto pairs = [](const std::vector<double>& a, const std::vector<double>& b) {
+            const std::vector<double> r = ratios(a, b);
+            return format("%.2f (rounds %.2f-%.2f)", median(r), percentile(r, 25), percentile(r, 75));
+        };
+        auto middle = [](const std::vector<double>& a, const std::vector<double>& b) {
+            const std::vector<double> r = ratios(a, b);
+            return format("(rounds %.2f-%.2f)", percentile(r, 25), percentile(r, 75));
+        };
+        const Figures& pellora = figures_[0];
+        const Figures& controls = of(Kind::ControlsFloor);
+        const Figures& bare = of(Kind::BareFloor);
+        const Figures* baseline = baselineFigures();
+        const double clickMedian = median(pellora.clicks), clickP99 = percentile(pellora.clicks, 99);
+        const double idle = worst(pellora.idle);
+        const double size = fileKb(programs_[0].exe), floorSize = fileKb(program(Kind::BareFloor).exe);
         // A program that has painted its window has used some CPU.
-        const bool cpuTimesWork = !std::isnan(idle) && !std::isnan(worst(pelloraStartCpu_)) && least(pelloraStartCpu_) > 0;
+        const bool cpuTimesWork = !std::isnan(idle) && !std::isnan(worst(pellora.startCpu)) && least(pellora.startCpu) > 0;
         auto cpu = [](double ms) { return std::isnan(ms) ? std::string("not measurable") : format("%.1f ms", ms); };
 
         std::printf("\n%-36s %-22s %-10s %s\n", "figure", "value", "target", "ratio / met");
         auto row = [](const char* figure, const std::string& value, const char* target, const std::string& verdict) {
             std::printf("%-36s %-22s %-10s %s\n", figure, value.c_str(), target, verdict.c_str());
         };
-        row("start-up, Pellora (median)", format("%.0f ms (n=%zu)", median(pelloraStart_), pelloraStart_.size()), "", "");
-        row("start-up, controls floor (median)",
-            format("%.0f ms (n=%zu)", median(controlsFloorStart_), controlsFloorStart_.size()), "", "");
-        row("start-up, bare floor (median)", format("%.0f ms (n=%zu)", median(floorStart_), floorStart_.size()), "", "");
-        row("start-up / controls floor", format("%.2f", startRatio), "<= 1.05",
-            judge(startRatio, pelloraStart_, controlsFloorStart_, 1.05));
-        row("  start-up / bare floor", format("%.2f", median(pelloraStart_) / median(floorStart_)), "",
-            format("controls floor / bare floor %.2f", median(controlsFloorStart_) / median(floorStart_)));
+        row("start-up, Pellora (median)", medianMs(pellora.start), "", "");
+        if (baseline) row("start-up, baseline (median)", medianMs(baseline->start), "", "");
+        row("start-up, controls floor (median)", medianMs(controls.start), "", "");
+        row("start-up, bare floor (median)", medianMs(bare.start), "", "");
+        row("start-up / controls floor", pairRatio(pellora.start, controls.start), "<= 1.05",
+            judge(pellora.start, controls.start, 1.05));
+        if (baseline) {
+            row("  baseline / controls floor", pairRatio(baseline->start, controls.start), "",
+                middle(baseline->start, controls.start));
+            row("  Pellora / baseline", pairRatio(pellora.start, baseline->start), "",
+                middle(pellora.start, baseline->start));
+        }
+        row("  start-up / bare floor", format("%.2f", median(pellora.start) / median(bare.start)), "",
+            format("controls floor / bare floor %.2f", median(controls.start) / median(bare.start)));
         // Other work on the machine only ever adds time: the fastest round is
         // the nearest to what each program costs on its own.
-        const double fastest = least(pelloraStart_), fastestControls = least(controlsFloorStart_),
-                     fastestBare = least(floorStart_);
+        const double fastest = least(pellora.start), fastestControls = least(controls.start),
+                     fastestBare = least(bare.start);
         row("  fastest round: Pellora / c. / bare", format("%.0f / %.0f / %.0f ms", fastest, fastestControls, fastestBare), "",
             format("%.2f / %.2f", fastest / fastestControls, fastest / fastestBare));
-        row("click to paint, median", format("%.1f ms (n=%zu)", clickMedian, pelloraClicks_.size()), "<= 5 ms",
+        if (baseline)
+            row("  fastest round: baseline", format("%.0f ms", least(baseline->start)), "",
+                format("%.2f", least(baseline->start) / fastestControls));
+        row("click to paint, median", format("%.1f ms (n=%zu)", clickMedian, pellora.clicks.size()), "<= 5 ms",
             format("%.2f %s", clickMedian / 5, met(clickMedian <= 5)));
         row("click to paint, p99", format("%.1f ms", clickP99), "<= 16 ms", format("%.2f %s", clickP99 / 16, met(clickP99 <= 16)));
         std::vector<double> lefts, rights;
-        for (std::size_t i = 0; i < pelloraClicks_.size(); ++i) (i % 2 ? rights : lefts).push_back(pelloraClicks_[i]);
+        for (std::size_t i = 0; i < pellora.clicks.size(); ++i) (i % 2 ? rights : lefts).push_back(pellora.clicks[i]);
         row("  left click (play) / right press (undo)", format("%.1f / %.1f ms", median(lefts), median(rights)), "", "medians");
-        row("  bare floor median / p99", format("%.1f / %.1f ms", median(floorClicks_), percentile(floorClicks_, 99)), "",
-            format("Pellora/floor %.2f", clickMedian / median(floorClicks_)));
+        if (baseline)
+            row("  baseline median / p99", format("%.1f / %.1f ms", median(baseline->clicks), percentile(baseline->clicks, 99)),
+                "", "");
+        row("  bare floor median / p99", format("%.1f / %.1f ms", median(bare.clicks), percentile(bare.clicks, 99)), "",
+            format("Pellora/floor %.2f", clickMedian / median(bare.clicks)));
         row("  one look at the screen (median)", format("%.2f ms", median(grabCost_)), "", "resolution of the click figures");
-        row("peak working set, Pellora", format("%.0f KB", median(pelloraMemory_) / 1024), "", "");
-        row("peak working set, controls floor", format("%.0f KB", median(controlsFloorMemory_) / 1024), "", "");
-        row("peak working set, bare floor", format("%.0f KB", median(floorMemory_) / 1024), "", "");
-        row("peak working set / controls floor", format("%.2f", memRatio), "<= 1.05",
-            judge(memRatio, pelloraMemory_, controlsFloorMemory_, 1.05));
-        row("  peak working set / bare floor", format("%.2f", median(pelloraMemory_) / median(floorMemory_)), "",
-            format("controls floor / bare floor %.2f", median(controlsFloorMemory_) / median(floorMemory_)));
+        row("peak working set, Pellora", format("%.0f KB", median(pellora.memory) / 1024), "", "");
+        if (baseline) row("peak working set, baseline", format("%.0f KB", median(baseline->memory) / 1024), "", "");
+        row("peak working set, controls floor", format("%.0f KB", median(controls.memory) / 1024), "", "");
+        row("peak working set, bare floor", format("%.0f KB", median(bare.memory) / 1024), "", "");
+        row("peak working set / controls floor", pairRatio(pellora.memory, controls.memory), "<= 1.05",
+            judge(pellora.memory, controls.memory, 1.05));
+        if (baseline)
+            row("  baseline / controls floor", pairRatio(baseline->memory, controls.memory), "",
+                middle(baseline->memory, controls.memory));
+        row("  peak working set / bare floor", format("%.2f", median(pellora.memory) / median(bare.memory)), "",
+            format("controls floor / bare floor %.2f", median(controls.memory) / median(bare.memory)));
         row("idle CPU over 10 s, Pellora (max)", cpuTimesWork ? cpu(idle) : cpu(NAN), "0",
             cpuTimesWork ? met(idle == 0) : "no CPU time could be read");
-        row("  controls floor (max)", cpu(controlsFloorIdle), "", "");
-        row("  bare floor (max)", cpu(floorIdle), "", "");
-        row("  Pellora, pointer resting on a button", cpu(pelloraIdleHover_), "", "");
+        if (baseline) row("  baseline (max)", cpu(worst(baseline->idle)), "", "");
+        row("  controls floor (max)", cpu(worst(controls.idle)), "", "");
+        row("  bare floor (max)", cpu(worst(bare.idle)), "", "");
+        row("  Pellora, pointer resting on a button", cpu(pellora.idleHover), "", "");
         row("size of Pellora.exe", format("%.0f KB", size), "<= 300 KB", format("%.2f %s", size / 300, met(size <= 300)));
+        if (baseline) row("  size of the baseline", format("%.0f KB", fileKb(program(Kind::Pellora, 1).exe)), "", "");
         row("  size of the bare floor", format("%.0f KB", floorSize), "", "");
+
+        // The lines scripts/bench gathers from both platforms.
+        std::printf("\nsummary: start-up / floor %s\n", pairs(pellora.start, controls.start).c_str());
+        if (baseline) {
+            std::printf("summary: baseline start-up / floor %s\n", pairs(baseline->start, controls.start).c_str());
+            std::printf("summary: start-up / baseline %s\n", pairs(pellora.start, baseline->start).c_str());
+        }
+        std::printf("summary: peak memory / floor %s\n", pairs(pellora.memory, controls.memory).c_str());
+        std::printf("summary: click to paint p50 / p99 %.1f / %.1f ms\n", clickMedian, clickP99);
         std::fflush(stdout);
     }
 
@@ -524,26 +604,41 @@ private:
         return false;
     }
 
-    Program pellora_, floor_, controlsFloor_;
+    // The `nth` program of a kind, and its figures.
+    const Program& program(Kind kind, int nth = 0) const { return programs_[indexOf(kind, nth)]; }
+    const Figures& of(Kind kind) const { return figures_[indexOf(kind, 0)]; }
+    const Figures* baselineFigures() const {
+        const std::size_t index = indexOf(Kind::Pellora, 1);
+        return index < figures_.size() ? &figures_[index] : nullptr;
+    }
+    std::size_t indexOf(Kind kind, int nth) const {
+        for (std::size_t i = 0; i < programs_.size(); ++i)
+            if (programs_[i].kind == kind && nth-- == 0) return i;
+        return programs_.size();
+    }
+
+    std::vector<Program> programs_;
+    std::vector<Figures> figures_;  // by program
     const CardImages& art_;
     Rgb background_, mark_;
-    std::vector<double> pelloraStart_, floorStart_, pelloraMemory_, floorMemory_;
-    std::vector<double> controlsFloorStart_, controlsFloorMemory_;
-    std::vector<double> pelloraIdle_, controlsFloorIdle_, floorIdle_, pelloraStartCpu_;
-    double pelloraIdleHover_ = NAN;
-    std::vector<double> pelloraClicks_, floorClicks_, grabCost_;
+    std::vector<double> grabCost_;
     std::string error_;
 };
 
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+    std::wstring baseline;
+    if (argc > 2 && std::wstring(argv[argc - 2]) == L"--baseline") {
+        baseline = argv[argc - 1];
+        argc -= 2;
+    }
     if (argc < 5 || argc > 7) {
         std::fprintf(stderr, "usage: pellora_bench <Pellora.exe> <bare floor.exe> <controls floor.exe> "
-                             "<assets folder> [start-up rounds] [clicks]\n");
+                             "<assets folder> [start-up rounds] [clicks] [--baseline <Pellora.exe>]\n");
         return 2;
     }
-    const int rounds = argc > 5 ? _wtoi(argv[5]) : 20;
+    const int rounds = argc > 5 ? _wtoi(argv[5]) : 30;
     const int clickCount = argc > 6 ? _wtoi(argv[6]) : 500;
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     CardImages art;
@@ -552,8 +647,11 @@ int wmain(int argc, wchar_t** argv) {
         std::fprintf(stderr, "bench: the card pictures do not decode: %s\n", error.c_str());
         return 1;
     }
-    Bench bench({"Pellora", argv[1], L"PelloraForm"}, {"bare floor", argv[2], L"PelloraFloor"},
-                {"controls floor", argv[3], L"PelloraFloor"}, art);
+    // Each program beside the one it is held against, in every round.
+    std::vector<Program> programs{{"Pellora", argv[1], Kind::Pellora}, {"controls floor", argv[3], Kind::ControlsFloor}};
+    if (!baseline.empty()) programs.push_back({"baseline", baseline, Kind::Pellora});
+    programs.push_back({"bare floor", argv[2], Kind::BareFloor});
+    Bench bench(std::move(programs), art);
     // Wine's first process start pays for loading its own libraries; no measured program should.
     const bool ok = bench.startUp(1, false) && bench.startUp(rounds) && bench.clickToPaint(clickCount) && bench.idle(2);
     if (!ok) {

@@ -7,12 +7,16 @@
 // rectangle where Pellora's "K" card sits, so click-to-paint has a floor too.
 //
 // pellora_floor_controls, the controls floor (PELLORA_CONTROLS_FLOOR): what any
-// program with Pellora's controls pays before doing any work of its own.
-// Pellora's manifest and InitCommonControls; the eighteen controls of the
-// layout table, in their places and fonts, made in tab order with the group
-// box last; the 54 picture cells as plain rectangles (frame line, white
-// inside) in one window above the group box. Nothing is decoded and there is
-// no icon and no tally.
+// program that shows what Pellora's window shows pays before doing any work of
+// its own. Pellora's manifest and InitCommonControls; its icon at the title
+// bar's two sizes, loaded from the same icon file at exactly those sizes; the
+// eighteen controls of the layout table, in their places and fonts, made in
+// tab order with the group box last; the first of them in tab order ("A")
+// made the default button and given the focus when the window is activated,
+// as a dialog does; the 54 picture cells as plain rectangles (frame line,
+// white inside) in one window above the group box; the dialog manager's
+// keyboard handling in the message loop. Nothing is decoded and there is no
+// tally.
 #include <windows.h>
 #ifdef PELLORA_CONTROLS_FLOOR
 #include <commctrl.h>
@@ -62,23 +66,28 @@ HFONT makeFont(pellora::FontRole role) {
     return CreateFontIndirectW(&font);
 }
 
-DWORD styleOf(pellora::ControlKind kind) {
+DWORD styleOf(pellora::ControlKind kind, bool firstFocus) {
     const DWORD common = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
     switch (kind) {
         case pellora::ControlKind::GroupBox: return common | BS_GROUPBOX;
-        case pellora::ControlKind::PushButton: return common | WS_TABSTOP | BS_PUSHBUTTON;
+        case pellora::ControlKind::PushButton:
+            return common | WS_TABSTOP | (firstFocus ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
         case pellora::ControlKind::CheckBox: return common | WS_TABSTOP | BS_AUTOCHECKBOX;
     }
     return common;
 }
 
+HWND firstFocus;  // "A", the first control in tab order
+
 bool createControl(HWND parent, std::size_t index, const HFONT (&fonts)[3]) {
     const pellora::ControlSpec& entry = pellora::controlTable()[index];
     const RECT r = toRect(entry.twips);
-    HWND control = CreateWindowExW(0, WC_BUTTONW, Wide(entry.caption).text, styleOf(entry.kind), r.left, r.top,
-                                   r.right - r.left, r.bottom - r.top, parent,
+    const bool first = !firstFocus && entry.kind != pellora::ControlKind::GroupBox;
+    HWND control = CreateWindowExW(0, WC_BUTTONW, Wide(entry.caption).text, styleOf(entry.kind, first), r.left,
+                                   r.top, r.right - r.left, r.bottom - r.top, parent,
                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(100 + index)), nullptr, nullptr);
     if (!control) return false;
+    if (first) firstFocus = control;
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts[static_cast<int>(entry.font)]), FALSE);
     return true;
 }
@@ -168,7 +177,12 @@ void paint(HWND hwnd) {
 
 LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-#ifndef PELLORA_CONTROLS_FLOOR
+#ifdef PELLORA_CONTROLS_FLOOR
+        case WM_ACTIVATE:
+            if (LOWORD(wParam) == WA_INACTIVE || !firstFocus) break;
+            SetFocus(firstFocus);
+            return 0;
+#else
         case WM_LBUTTONUP: toggle(hwnd); return 0;
         case WM_RBUTTONDOWN: toggle(hwnd); return 0;
         case WM_PAINT: paint(hwnd); return 0;
@@ -178,11 +192,14 @@ LRESULT CALLBACK windowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPara
     return DefWindowProcW(hwnd, message, wParam, lParam);
 }
 
-bool registerClass(HINSTANCE instance, const wchar_t* name, WNDPROC proc, HBRUSH background) {
+bool registerClass(HINSTANCE instance, const wchar_t* name, WNDPROC proc, HBRUSH background, HICON icon = nullptr,
+                   HICON smallIcon = nullptr) {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
     wc.lpfnWndProc = proc;
     wc.hInstance = instance;
+    wc.hIcon = icon;
+    wc.hIconSm = smallIcon;
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = background;
     wc.lpszClassName = name;
@@ -192,11 +209,21 @@ bool registerClass(HINSTANCE instance, const wchar_t* name, WNDPROC proc, HBRUSH
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
+    HICON icon = nullptr, smallIcon = nullptr;
 #ifdef PELLORA_CONTROLS_FLOOR
     InitCommonControls();
     if (!registerClass(instance, kCellsClass, cellsProc, nullptr)) return 1;
+    // Icon group 1 of floor_controls.rc, Pellora's icon file.
+    auto loadIcon = [instance](int metric) {
+        const int size = GetSystemMetrics(metric);
+        return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, size, size, 0));
+    };
+    icon = loadIcon(SM_CXICON);
+    smallIcon = loadIcon(SM_CXSMICON);
+    if (!icon || !smallIcon) return 1;
 #endif
-    if (!registerClass(instance, kClass, windowProc, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1))) return 1;
+    if (!registerClass(instance, kClass, windowProc, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), icon, smallIcon))
+        return 1;
 
     const int left = pellora::twipsToPixels(pellora::kDesignedLeftTwips, kDpi);
     const int top = pellora::twipsToPixels(pellora::kDesignedTopTwips, kDpi);
@@ -214,6 +241,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
 
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+#ifdef PELLORA_CONTROLS_FLOOR
+        if (IsDialogMessageW(hwnd, &message)) continue;
+#endif
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }

@@ -1,6 +1,7 @@
 #include "form.h"
 
-#include "card_picture.h"
+#include "card_frame.h"
+#include "embedded_png.h"
 #include "rank_button.h"
 #include "stay_on_top.h"
 
@@ -65,18 +66,16 @@ Form::Form(QWidget* parent) : QWidget(parent, Qt::Window | Qt::CustomizeWindowHi
     // What a screen reader is told is made only once one asks: until then
     // these are three function pointers in a list.
     QAccessible::installFactory(formAccessible);
-    installCardPictureAccessibility();
+    installCardFrameAccessibility();
     installRankButtonAccessibility();
     setObjectName(QStringLiteral("form1"));
     setWindowTitle(QStringLiteral("Pellora"));
-    setWindowIcon(QIcon(QStringLiteral(":/pellora.ico")));
-    if (windowIcon().availableSizes().isEmpty()) fail(QString::fromUtf8("读不出窗口图标（pellora.ico）"));
+    createWindowIcon();
     // The layout does not scale, so the window keeps its size.
     setFixedSize(twipsToPixels(kClientWidthTwips, kLayoutDpi), twipsToPixels(kClientHeightTwips, kLayoutDpi));
 
     for (const ControlSpec& entry : controlTable()) createControl(entry);
     fitDefaultFonts();
-    createPictures();
     setTabOrderFromTable();
     rowButtons_[1]->setFocus();
 
@@ -85,6 +84,17 @@ Form::Form(QWidget* parent) : QWidget(parent, Qt::Window | Qt::CustomizeWindowHi
 }
 
 Form::~Form() { QAccessible::removeActivationObserver(this); }
+
+void Form::createWindowIcon() {
+    // The images of pellora.ico, as the Linux menu icons carry them.
+    QIcon icon;
+    for (const int side : {16, 24, 32, 48}) {
+        const QPixmap image = embeddedPng(QStringLiteral(":/icons/%1.png").arg(side));
+        if (image.isNull()) fail(QString::fromUtf8("读不出窗口图标（%1 × %1 像素）").arg(side));
+        else icon.addPixmap(image);
+    }
+    setWindowIcon(icon);
+}
 
 void Form::createControl(const ControlSpec& entry) {
     switch (entry.kind) {
@@ -96,8 +106,10 @@ void Form::createControl(const ControlSpec& entry) {
 
 void Form::createFrame(const ControlSpec& entry) {
     // Made first, so every button stacks above it and takes its own clicks.
-    frame_ = new QGroupBox(QString::fromUtf8(entry.caption), this);
+    frame_ = new CardFrame(QString::fromUtf8(entry.caption), board_, this);
     place(frame_, entry);
+    if (const int card = frame_->missingArt(); card >= 0)
+        fail(QString::fromUtf8("读不出%1的图片（%2）").arg(QString::fromUtf8(cardName(card)), cardPictureResource(card, 100)));
 }
 
 void Form::createRankButton(const ControlSpec& entry) {
@@ -124,23 +136,6 @@ void Form::createStayOnTopBox(const ControlSpec& entry) {
     if (!canKeepAbove()) stayOnTop_->setToolTip(keepAboveLimit());
 }
 
-void Form::createPictures() {
-    // Made in reading order, line by line from the top and left to right in a
-    // line: a screen reader goes through the group box's children in this order.
-    // The cells are children of the group box, placed from its corner.
-    const Rect frame = toPixels({kFrameLeftTwips, kFrameTopTwips, 0, 0}, kLayoutDpi);
-    for (const int card : readingOrder()) {
-        const PictureCell& cell = pictureTable()[static_cast<std::size_t>(card)];
-        auto* picture = new CardPicture(card, frame_);
-        picture->setObjectName(QStringLiteral("Image%1(%2)").arg(cell.row).arg(cell.element));
-        const Rect px = toPixels(cell.twips, kLayoutDpi);
-        picture->setGeometry(px.left - frame.left, px.top - frame.top, px.width, px.height);
-        pictures_[static_cast<std::size_t>(card)] = picture;
-        if (!picture->hasArt())
-            fail(QString::fromUtf8("读不出%1的图片（%2）").arg(QString::fromUtf8(cardName(card)), cardPictureResource(card, 100)));
-    }
-}
-
 void Form::setTabOrderFromTable() {
     std::vector<std::size_t> order;
     for (std::size_t i = 0; i < controlTable().size(); ++i)
@@ -159,7 +154,7 @@ void Form::onStayOnTopClick() {
         QToolTip::showText(stayOnTop_->mapToGlobal(QPoint(0, stayOnTop_->height())), keepAboveLimit(), stayOnTop_);
 }
 
-void Form::cardShown(int card, bool shown) { pictures_[static_cast<std::size_t>(card)]->setVisible(shown); }
+void Form::cardShown(int card, bool) { frame_->cardChanged(card); }
 
 void Form::rowRemaining(int row, int left) {
     // Qt tells a listening screen reader when the text changes; while no

@@ -16,7 +16,7 @@ class QCheckBox;
 
 namespace pellora {
 
-class CardPicture;
+class CardFrame;
 class RankButton;
 
 class Form : public QWidget, private QAccessible::ActivationObserver, private Board::View {
@@ -30,12 +30,12 @@ public:
     QString startupError() const { return startupError_; }
 
 private:
+    void createWindowIcon();
     void createControl(const ControlSpec& entry);
     void createFrame(const ControlSpec& entry);
     void createRankButton(const ControlSpec& entry);
     void createResetButton(const ControlSpec& entry);
     void createStayOnTopBox(const ControlSpec& entry);
-    void createPictures();
     void setTabOrderFromTable();
     // The controls in the default font take the desktop's, at most 9 pt.
     void fitDefaultFonts();
@@ -54,8 +54,7 @@ private:
     Board board_{*this};
     std::array<QWidget*, kControlCount> controls_{};  // in table order
     std::array<RankButton*, kLastRow + 1> rowButtons_{};  // by row
-    std::array<CardPicture*, kCardCount> pictures_{};  // by card
-    QWidget* frame_ = nullptr;
+    CardFrame* frame_ = nullptr;
     QCheckBox* stayOnTop_ = nullptr;
     bool describing_ = false;  // a screen reader is there: the buttons' descriptions follow the board
     QString startupError_;

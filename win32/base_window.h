@@ -30,11 +30,13 @@ class BaseWindow {
 public:
     HWND hwnd() const { return hwnd_; }
 
-    static bool registerClass(HINSTANCE instance, HBRUSH background) {
+    static bool registerClass(HINSTANCE instance, HBRUSH background, HICON icon = nullptr, HICON smallIcon = nullptr) {
         WNDCLASSEXW wc{};
         wc.cbSize = sizeof(wc);
         wc.lpfnWndProc = windowProc;
         wc.hInstance = instance;
+        wc.hIcon = icon;
+        wc.hIconSm = smallIcon;
         wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
         wc.hbrBackground = background;
         wc.lpszClassName = Derived::kClassName;

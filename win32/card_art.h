@@ -1,6 +1,6 @@
 // The 54 card pictures at each drawn scale, decoded from the program's own
-// resources (PNG) into bitmaps ready to blit. A scale is decoded the first
-// time it is needed and kept: start-up decodes only the one it shows.
+// resources (PNG) into one bitmap a scale, ready to blit. A scale is decoded
+// the first time it is needed and kept: start-up decodes only the one it shows.
 #pragma once
 
 #include <windows.h>
@@ -26,13 +26,14 @@ public:
     bool load(HINSTANCE instance, int scale, Text& error);
     bool loaded(int scale) const;
 
-    // A card's picture at `scale`; null for a card or scale that does not
-    // exist or is not loaded.
-    HBITMAP bitmap(int scale, int card) const;
+    // All the pictures drawn for `scale`, side by side in card order (card
+    // c's at c times its width); null for a scale that does not exist or is
+    // not loaded. One bitmap, not 54: one allocation to make and one to
+    // select when painting.
+    HBITMAP sheet(int scale) const;
 
 private:
-    using ScaleSet = std::array<Bitmap, kCardCount>;  // by card
-    std::array<ScaleSet, kArtScales.size()> scales_{};
+    std::array<Bitmap, kArtScales.size()> sheets_{};  // by scale
 };
 
 }  // namespace pellora

@@ -22,11 +22,13 @@ RECT CardPictures::placeCells(int dpi, const CardArt& art, int scale) {
         const RECT rect{px.left, px.top, px.right(), px.bottom()};
         UnionRect(&area, &area, &rect);
     }
+    sheet_ = art.sheet(scale);
+    artSize_ = cardPictureSize(scale);
     for (const PictureCell& cell : pictureTable()) {
         const Rect px = toPixels(cell.twips, dpi);
         Cell& placed = cells_[static_cast<std::size_t>(cell.card)];
         placed.rect = RECT{px.left - area.left, px.top - area.top, px.right() - area.left, px.bottom() - area.top};
-        placed.art = art.bitmap(scale, cell.card);
+        placed.artLeft = artSize_.width * cell.card;
     }
     return area;
 }
@@ -63,15 +65,14 @@ LRESULT CardPictures::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
 void CardPictures::paintCell(HDC dc, HDC memory, int card) const {
     const Cell& cell = cells_[static_cast<std::size_t>(card)];
     const bool shown = board_.isShown(card);
-    BITMAP info{};
-    const bool hasArt = cell.art && memory && GetObjectW(cell.art, sizeof(info), &info) != 0;
+    const bool hasArt = sheet_ && memory;
     if (!shown || !hasArt) {
         FillRect(dc, &cell.rect, GetSysColorBrush(COLOR_BTNFACE));
         if (!shown) return;
     }
     RECT frame = cell.rect;
     if (hasArt) {
-        const int width = info.bmWidth + 2, height = info.bmHeight + 2;
+        const int width = artSize_.width + 2, height = artSize_.height + 2;
         frame.left = cell.rect.left + (cell.rect.right - cell.rect.left - width) / 2;
         frame.top = cell.rect.top + (cell.rect.bottom - cell.rect.top - height) / 2;
         frame.right = frame.left + width;
@@ -85,9 +86,7 @@ void CardPictures::paintCell(HDC dc, HDC memory, int card) const {
         FillRect(dc, &inside, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
         return;
     }
-    HGDIOBJ old = SelectObject(memory, cell.art);
-    BitBlt(dc, inside.left, inside.top, info.bmWidth, info.bmHeight, memory, 0, 0, SRCCOPY);
-    SelectObject(memory, old);
+    BitBlt(dc, inside.left, inside.top, artSize_.width, artSize_.height, memory, cell.artLeft, 0, SRCCOPY);
 }
 
 void CardPictures::onPaint() {
@@ -101,9 +100,11 @@ void CardPictures::onPaint() {
     RestoreDC(dc, saved);
 
     const MemoryDc memory(CreateCompatibleDC(dc));
+    const HGDIOBJ old = memory && sheet_ ? SelectObject(memory.get(), sheet_) : nullptr;
     RECT overlap;
     for (int card = 0; card < kCardCount; ++card)
-        if (IntersectRect(&overlap, &cell(card), &ps.rcPaint)) paintCell(dc, memory.get(), card);
+        if (IntersectRect(&overlap, &cell(card), &ps.rcPaint)) paintCell(dc, old ? memory.get() : nullptr, card);
+    if (old) SelectObject(memory.get(), old);
     EndPaint(hwnd(), &ps);
 }
 

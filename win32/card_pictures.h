@@ -11,6 +11,7 @@
 
 #include "base_window.h"
 #include "board.h"
+#include "pictures.h"
 
 namespace pellora {
 
@@ -42,7 +43,7 @@ public:
 private:
     struct Cell {
         RECT rect{};
-        HBITMAP art = nullptr;  // owned by the CardArt
+        int artLeft = 0;  // where its picture starts on the sheet
     };
 
     RECT placeCells(int dpi, const CardArt& art, int scale);
@@ -52,6 +53,8 @@ private:
     const Board& board_;
     Accessibility& accessibility_;
     std::array<Cell, kCardCount> cells_{};
+    HBITMAP sheet_ = nullptr;  // the pictures, side by side; owned by the CardArt
+    PictureSize artSize_{0, 0};
 };
 
 }  // namespace pellora

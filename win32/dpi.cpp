@@ -76,11 +76,29 @@ int systemMetricForDpi(int index, int dpi) {
     return GetSystemMetrics(index);
 }
 
+bool iconHasSize(HINSTANCE instance, int id, int size) {
+    HRSRC found = FindResourceW(instance, MAKEINTRESOURCEW(id), RT_GROUP_ICON);
+    HGLOBAL loaded = found ? LoadResource(instance, found) : nullptr;
+    const auto* group = static_cast<const BYTE*>(loaded ? LockResource(loaded) : nullptr);
+    const DWORD bytes = found ? SizeofResource(instance, found) : 0;
+    // Three WORDs (reserved, type, count), then 14 bytes an image, led by its
+    // width and height (0 for 256).
+    constexpr DWORD kHeader = 6, kEntry = 14;
+    if (!group || bytes < kHeader) return false;
+    const DWORD count = group[4] | static_cast<DWORD>(group[5]) << 8;
+    for (DWORD i = 0; i < count && kHeader + (i + 1) * kEntry <= bytes; ++i) {
+        const BYTE* image = group + kHeader + i * kEntry;
+        if ((image[0] ? image[0] : 256) == size && (image[1] ? image[1] : 256) == size) return true;
+    }
+    return false;
+}
+
 HICON loadIconForSize(HINSTANCE instance, int id, int size) {
-    // Scaling a larger image down looks better than LoadImage's nearest fit
-    // stretched, at sizes the icon has no image for (20 px at 120 dpi).
+    // The image drawn for the size, where the icon has one. Elsewhere (20 px
+    // at 120 dpi) a larger one scaled down looks better than LoadImage's
+    // nearest fit stretched.
     HICON icon = nullptr;
-    if (api().loadIconWithScaleDown &&
+    if (!iconHasSize(instance, id, size) && api().loadIconWithScaleDown &&
         SUCCEEDED(api().loadIconWithScaleDown(instance, MAKEINTRESOURCEW(id), size, size, &icon)) && icon)
         return icon;
     return static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, 0));

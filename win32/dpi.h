@@ -25,6 +25,8 @@ bool adjustWindowRectForDpi(RECT& rect, DWORD style, DWORD exStyle, int dpi);
 bool nonClientMetricsForDpi(NONCLIENTMETRICSW& metrics, int dpi);
 // GetSystemMetrics at `dpi`.
 int systemMetricForDpi(int index, int dpi);
+// Whether icon group `id` holds an image of exactly `size` x `size` pixels.
+bool iconHasSize(HINSTANCE instance, int id, int size);
 // The icon of group `id` best made for `size` x `size` pixels; null on failure.
 HICON loadIconForSize(HINSTANCE instance, int id, int size);
 

@@ -23,12 +23,17 @@ int rowOfButton(int id) {
     return id >= IDC_FIRST_ROW_BUTTON && id <= IDC_LAST_ROW_BUTTON ? id - IDC_ROW_BUTTON_BASE : 0;
 }
 
-DWORD controlStyle(ControlKind kind) {
+// "A", first in tab order: the window gives it the focus when it opens.
+constexpr int kFirstFocusRow = 1;
+
+DWORD controlStyle(ControlKind kind, bool firstFocus) {
     // Everything overlaps the group box, so every control clips its siblings.
     const DWORD common = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
     switch (kind) {
         case ControlKind::GroupBox: return common | BS_GROUPBOX;
-        case ControlKind::PushButton: return common | WS_TABSTOP | BS_PUSHBUTTON;
+        // The focused push button is the default one (OnButtonFocus): the
+        // first to have the focus is made so, not restyled as it opens.
+        case ControlKind::PushButton: return common | WS_TABSTOP | (firstFocus ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
         case ControlKind::CheckBox: return common | WS_TABSTOP | BS_AUTOCHECKBOX;
     }
     return common;
@@ -59,7 +64,15 @@ Form::Form(HINSTANCE instance, CardArt& art)
 Form::~Form() { destroyWindow(); }
 
 bool Form::registerClasses(HINSTANCE instance) {
-    return registerClass(instance, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)) &&
+    // The form's class carries the icons for the screen's dpi, which the
+    // window shows from its first paint on. Setting them on the window
+    // instead (WM_SETICON) costs more under Wine: it turns each one into the
+    // X window's icon property at once, both sizes every time. They last as
+    // long as the program.
+    const int dpi = screenDpi();
+    HICON big = loadIconForSize(instance, IDI_PELLORA, systemMetricForDpi(SM_CXICON, dpi));
+    HICON small = loadIconForSize(instance, IDI_PELLORA, systemMetricForDpi(SM_CXSMICON, dpi));
+    return big && small && registerClass(instance, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), big, small) &&
            CardPictures::registerClass(instance, nullptr);
 }
 
@@ -103,6 +116,8 @@ bool Form::create() {
         return false;
     }
     if (dpi_ != screen) {
+        // Opened on a monitor of another dpi: icons of its own, not the class's.
+        if (!loadIcons()) return false;
         const Rect moved = placement(dpi_);
         SetWindowPos(hwnd(), nullptr, moved.left, moved.top, moved.width, moved.height, SWP_NOZORDER | SWP_NOACTIVATE);
     }
@@ -132,10 +147,10 @@ LRESULT Form::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return defaultAnswer(message, wParam, lParam);
 }
 
-LRESULT CALLBACK Form::buttonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR subclassId,
-                                  DWORD_PTR refData) {
-    auto* form = reinterpret_cast<Form*>(refData);
-    return form->handleButtonMessage(hwnd, static_cast<int>(subclassId), message, wParam, lParam);
+LRESULT CALLBACK Form::buttonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* form = reinterpret_cast<Form*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!form) return DefWindowProcW(hwnd, message, wParam, lParam);
+    return form->handleButtonMessage(hwnd, GetDlgCtrlID(hwnd), message, wParam, lParam);
 }
 
 LRESULT Form::handleButtonMessage(HWND button, int id, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -165,18 +180,15 @@ LRESULT Form::handleButtonMessage(HWND button, int id, UINT message, WPARAM wPar
         case WM_SETFOCUS: if (isPushButton(id)) OnButtonFocus(button, true); break;
         case WM_KILLFOCUS: if (isPushButton(id)) OnButtonFocus(button, false); break;
         // The controls are built, and go only with the form: these come from
-        // someone else, and the button's own procedure must not see them
+        // someone else, and the control's own procedure must not see them
         // (it would free its state, or build it anew). Nor is a child closed.
         case WM_NCCREATE:
         case WM_CREATE:
         case WM_CLOSE: return 0;
-        case WM_DESTROY: if (!destroyingForReal()) return 0; break;
-        case WM_NCDESTROY:
-            if (!destroyingForReal()) return 0;
-            RemoveWindowSubclass(button, buttonProc, static_cast<UINT_PTR>(id));
-            break;
+        case WM_DESTROY:
+        case WM_NCDESTROY: if (!destroyingForReal()) return 0; break;
     }
-    return DefSubclassProc(button, message, wParam, lParam);
+    return CallWindowProcW(buttonClassProc_, button, message, wParam, lParam);
 }
 
 LRESULT CALLBACK Form::tipsProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR subclassId,
@@ -191,14 +203,14 @@ LRESULT CALLBACK Form::tipsProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
 bool Form::OnCreate() {
     dpi_ = dpiForWindow(hwnd());
     Fonts fonts;
-    if (!loadIcons() || !makeFonts(fonts) || !loadArt()) return false;
+    if (!makeFonts(fonts) || !loadArt()) return false;
     fonts_ = std::move(fonts);
     // A new child window goes to the bottom of its siblings, and the dialog
     // manager tabs from the top: so the controls are made in their tab order,
     // then the pictures, and last the group box, underneath everything it
     // surrounds. No restacking afterwards.
     if (!createControlsInTabOrder() || !createPictures() || !createGroupBox()) return false;
-    lastFocus_ = rowButtons_[1];
+    lastFocus_ = rowButtons_[kFirstFocusRow];
     return true;
 }
 
@@ -318,7 +330,8 @@ void Form::OnStayOnTopClick() {
 
 void Form::OnButtonFocus(HWND button, bool focused) {
     // The focused push button is the default one, so Enter clicks it as in a dialog.
-    SendMessageW(button, BM_SETSTYLE, focused ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+    const DWORD type = focused ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
+    if ((GetWindowLongW(button, GWL_STYLE) & BS_TYPEMASK) != type) SendMessageW(button, BM_SETSTYLE, type, TRUE);
 }
 
 void Form::cardShown(int card, bool shown) {
@@ -350,17 +363,28 @@ bool Form::createControl(std::size_t index) {
     const ControlSpec& entry = controlTable()[index];
     const Rect px = toPixels(entry.twips, dpi_);
     const Text caption = Text().utf8(entry.caption);
-    HWND control = CreateWindowExW(0, WC_BUTTONW, caption.c_str(), controlStyle(entry.kind), px.left, px.top, px.width,
-                                   px.height, hwnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(entry.id)), instance_,
-                                   nullptr);
+    const DWORD style = controlStyle(entry.kind, entry.row == kFirstFocusRow);
+    HWND control = CreateWindowExW(0, WC_BUTTONW, caption.c_str(), style, px.left, px.top, px.width, px.height, hwnd(),
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(entry.id)), instance_, nullptr);
     if (!control)
         return fail(Text(L"无法创建控件 ").utf8(entry.name) << L"（“" << caption.c_str() << L"”，错误 " << lastError()
                                                          << L"）");
     controls_[index] = control;
     if (entry.row) rowButtons_[static_cast<std::size_t>(entry.row)] = control;
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_.of(entry.font)), FALSE);
-    if (!SetWindowSubclass(control, buttonProc, static_cast<UINT_PTR>(entry.id), reinterpret_cast<DWORD_PTR>(this)))
-        return fail(Text(L"无法接管控件 ").utf8(entry.name) << L" 的输入");
+    if (!hookControl(control)) return fail(Text(L"无法接管控件 ").utf8(entry.name) << L" 的输入");
+    return true;
+}
+
+bool Form::hookControl(HWND control) {
+    // Through the window procedure itself: SetWindowSubclass looks its hook
+    // up in a window property, twice a message, and under Wine each look is
+    // a round trip to the server.
+    SetWindowLongPtrW(control, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    const auto own = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(control, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Form::buttonProc)));
+    if (!own || (buttonClassProc_ && own != buttonClassProc_)) return false;
+    buttonClassProc_ = own;
     return true;
 }
 

@@ -26,7 +26,8 @@ public:
     Form(HINSTANCE instance, CardArt& art);
     ~Form();
 
-    // Both window classes: the form's and its pictures'.
+    // Both window classes: the form's, with the program's icons, and its
+    // pictures'.
     static bool registerClasses(HINSTANCE instance);
 
     // Builds the window and all its controls, still hidden. On failure nothing
@@ -43,11 +44,13 @@ private:
         HFONT of(FontRole role) const;
     };
 
-    static LRESULT CALLBACK buttonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam,
-                                       UINT_PTR subclassId, DWORD_PTR refData);
+    // The controls' window procedure: what the form does on them, then the
+    // button class's own procedure.
+    static LRESULT CALLBACK buttonProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT handleButtonMessage(HWND button, int id, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK tipsProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR subclassId,
                                      DWORD_PTR refData);
+    bool hookControl(HWND control);
 
     bool OnCreate();
     void OnDpiChanged(int dpi, const RECT& suggested);
@@ -94,6 +97,7 @@ private:
     HWND lastFocus_ = nullptr;
     HWND tips_ = nullptr;      // the buttons' tooltip, made when the pointer first comes to one
     bool tipsTried_ = false;
+    WNDPROC buttonClassProc_ = nullptr;  // every control's own (the button class's), before hookControl
     Text error_;
 };
 

@@ -48,7 +48,8 @@ public:
     std::string sendFromInside(UINT message, WPARAM wParam, void* data, std::size_t size, LRESULT* result = nullptr) const;
     // The font the control with `controlId` draws with, read inside Pellora.
     bool fontOf(int controlId, LOGFONTW& font, std::string& problem) const;
-    // Width in pixels of the window's ICON_BIG or ICON_SMALL; 0 if it has none.
+    // Width in pixels of the icon the window shows as ICON_BIG or ICON_SMALL,
+    // its own or else its class's; 0 if it has none.
     int iconWidth(WPARAM which, std::string& problem) const;
 
     // True once the process has ended, waiting at most timeoutMs.

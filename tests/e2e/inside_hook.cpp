@@ -44,7 +44,9 @@ void readFont() {
 }
 
 void readIconWidth() {
-    const auto icon = reinterpret_cast<HICON>(SendMessageW(window(), WM_GETICON, block->wParam, 0));
+    auto icon = reinterpret_cast<HICON>(SendMessageW(window(), WM_GETICON, block->wParam, 0));
+    // Without icons of its own the window shows its class's.
+    if (!icon) icon = reinterpret_cast<HICON>(GetClassLongPtrW(window(), block->wParam == ICON_BIG ? GCLP_HICON : GCLP_HICONSM));
     ICONINFO info{};
     if (!icon) return;  // width 0: no icon
     if (!GetIconInfo(icon, &info)) {

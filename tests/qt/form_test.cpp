@@ -1,6 +1,7 @@
 // The Qt window in-process on the offscreen platform: layout, fonts, focus,
 // and the pictures through play / undo / reset with real input events.
-#include "card_picture.h"
+#include "board.h"
+#include "card_frame.h"
 #include "form.h"
 #include "layout.h"
 #include "pictures.h"
@@ -19,6 +20,8 @@
 #include <QTimer>
 #include <QWindow>
 
+#include <algorithm>
+#include <array>
 #include <memory>
 
 using namespace pellora;
@@ -28,15 +31,20 @@ namespace {
 // The window's parts by the names a user's tools see them by.
 QWidget* control(const Form& form, const char* name) { return form.findChild<QWidget*>(QString::fromUtf8(name)); }
 QAbstractButton* button(const Form& form, const char* name) { return qobject_cast<QAbstractButton*>(control(form, name)); }
-CardPicture* picture(const Form& form, int row, int element) {
-    return form.findChild<CardPicture*>(QStringLiteral("Image%1(%2)").arg(row).arg(element));
+// The group box, which draws the pictures.
+CardFrame* frame(const Form& form) { return qobject_cast<CardFrame*>(control(form, "Frame1")); }
+// A picture's cell in the window.
+QRect cellInWindow(Form& form, int row, int element) {
+    CardFrame* box = frame(form);
+    const QRect cell = box->cell(cardIndex(row, element));
+    return QRect(box->mapTo(&form, cell.topLeft()), cell.size());
 }
 
 // "13.0 14.0": the pictures that are hidden, as row.element.
 QString hiddenPictures(const Form& form) {
     QStringList hidden;
     for (const PictureCell& cell : pictureTable())
-        if (!picture(form, cell.row, cell.element)->isVisible()) hidden << QStringLiteral("%1.%2").arg(cell.row).arg(cell.element);
+        if (!frame(form)->showsCard(cell.card)) hidden << QStringLiteral("%1.%2").arg(cell.row).arg(cell.element);
     return hidden.join(' ');
 }
 
@@ -153,17 +161,14 @@ void FormTest::controlsStandWhereTheTableSays() {
 }
 
 void FormTest::picturesStandInTheirCellsInsideTheGroupBox() {
-    QWidget* frame = control(*form_, "Frame1");
-    int count = 0;
+    CardFrame* box = frame(*form_);
+    QVERIFY(box);
+    QCOMPARE(box->focusPolicy(), Qt::NoFocus);
     for (int row = 1; row <= 15; ++row)
-        for (int element = 0; element < (row >= 14 ? 1 : 4); ++element, ++count) {
-            CardPicture* shown = picture(*form_, row, element);
-            QVERIFY(shown);
-            QCOMPARE(shown->parentWidget(), frame);
-            QCOMPARE(QRect(shown->mapTo(form_.get(), QPoint(0, 0)), shown->size()), QRect(cellPixels(row, element), QSize(16, 30)));
-            QCOMPARE(shown->focusPolicy(), Qt::NoFocus);
+        for (int element = 0; element < (row >= 14 ? 1 : 4); ++element) {
+            QCOMPARE(cellInWindow(*form_, row, element), QRect(cellPixels(row, element), QSize(16, 30)));
+            QVERIFY(box->rect().contains(box->cell(cardIndex(row, element))));
         }
-    QCOMPARE(frame->findChildren<CardPicture*>().size(), count);
 }
 
 void FormTest::buttonsUseTheRankAndJokerFonts() {
@@ -251,15 +256,15 @@ void FormTest::picturesShowTheirArtInADarkFrame() {
     const qreal ratio = form_->devicePixelRatioF();
     const QImage window = screenshot(*form_);
     const int scale = artScaleForDpi(qRound(96 * ratio));
+    QCOMPARE(frame(*form_)->artScale(), scale);
     for (const PictureCell& cell : pictureTable()) {
-        CardPicture* picture = ::picture(*form_, cell.row, cell.element);
-        QCOMPARE(picture->artScale(), scale);
         QImage art(cardPictureResource(cell.card, scale));
         QVERIFY(!art.isNull());
         art = art.convertToFormat(QImage::Format_RGB32);
-        const QRect device = toDevice({picture->mapTo(form_.get(), QPoint(0, 0)), picture->size()}, ratio);
+        const QRect device = toDevice(cellInWindow(*form_, cell.row, cell.element), ratio);
         const QImage shown = window.copy(device);
-        const char* name = qPrintable(picture->objectName());
+        const QByteArray label = QStringLiteral("Image%1(%2)").arg(cell.row).arg(cell.element).toUtf8();
+        const char* name = label.constData();
         const QRgb frameColour = shown.pixel(0, 0);
         QVERIFY2(qGray(frameColour) < 100, name);
         // The line is whole on all four sides and lies on the cell's own edge:
@@ -291,9 +296,10 @@ void FormTest::hiddenPictureEmptiesItsWholeCell() {
     const QImage shown = window.copy(cell);
     for (int y = 0; y < shown.height(); ++y)
         for (int x = 0; x < shown.width(); ++x) QCOMPARE(shown.pixel(x, y), background);
-    // The neighbour keeps its place and its art.
-    QVERIFY(picture(*form_, 13, 1)->isVisible());
-    QCOMPARE(picture(*form_, 13, 1)->mapTo(form_.get(), QPoint(0, 0)), QPoint(97, 133));
+    // The neighbour keeps its place and its frame.
+    QVERIFY(frame(*form_)->showsCard(cardIndex(13, 1)));
+    const QRect neighbour = toDevice(QRect(cellPixels(13, 1), QSize(16, 30)), ratio);
+    QVERIFY(qGray(window.pixel(neighbour.topLeft())) < 100 && qGray(window.pixel(neighbour.bottomRight())) < 100);
 }
 
 void FormTest::leftClickPlaysAndRightPressUndoes() {
@@ -343,8 +349,9 @@ void FormTest::middleButtonAndRightClickNeverPlay() {
     QTest::mouseClick(q, Qt::MiddleButton);
     QCOMPARE(hiddenPictures(*form_), QStringLiteral("12.0"));
     // Clicks on a picture, the group box and the background change nothing.
-    QTest::mouseClick(picture(*form_, 12, 1), Qt::LeftButton);
-    QTest::mouseClick(picture(*form_, 12, 1), Qt::RightButton);
+    const QPoint picture = frame(*form_)->cell(cardIndex(12, 1)).center();
+    QTest::mouseClick(frame(*form_), Qt::LeftButton, {}, picture);
+    QTest::mouseClick(frame(*form_), Qt::RightButton, {}, picture);
     QTest::mouseClick(control(*form_, "Frame1"), Qt::RightButton, {}, QPoint(5, 300));
     QTest::mouseClick(form_.get(), Qt::RightButton, {}, QPoint(2, 2));
     QCOMPARE(hiddenPictures(*form_), QStringLiteral("12.0"));
@@ -468,7 +475,12 @@ void FormTest::aScreenReaderMeetsEveryCardAndWhatRemains() {
     auto describe = [&form](const char* name) {
         return QAccessible::queryAccessibleInterface(control(form, name))->text(QAccessible::Description);
     };
-    auto card = [&form](int row, int element) { return QAccessible::queryAccessibleInterface(picture(form, row, element)); };
+    QAccessibleInterface* group = QAccessible::queryAccessibleInterface(control(form, "Frame1"));
+    const std::array<int, kPictureCount> order = readingOrder();
+    auto card = [group, &order](int row, int element) {
+        const auto at = std::find(order.begin(), order.end(), cardIndex(row, element)) - order.begin();
+        return group->child(static_cast<int>(at));
+    };
     QCOMPARE(describe("Command13"), QStringLiteral("剩 3 张"));
     QCOMPARE(describe("Command14"), QStringLiteral("剩 1 张"));
 
@@ -480,16 +492,21 @@ void FormTest::aScreenReaderMeetsEveryCardAndWhatRemains() {
     QStringList expected{QStringLiteral("大王"), QStringLiteral("小王")};
     for (const char* rank : {"2", "A", "K", "Q", "J", "10", "9", "8", "7", "6", "5", "4", "3"})
         for (const char* suit : {"黑桃", "红桃", "梅花", "方块"}) expected << QString::fromUtf8(suit) + QString::fromUtf8(rank);
-    QAccessibleInterface* group = QAccessible::queryAccessibleInterface(control(form, "Frame1"));
+    QCOMPARE(group->role(), QAccessible::Grouping);
+    QCOMPARE(group->text(QAccessible::Name), QStringLiteral("剩牌"));
     QStringList names;
+    QCOMPARE(group->childCount(), kPictureCount);
     for (int i = 0; i < group->childCount(); ++i) {
         QAccessibleInterface* child = group->child(i);
         QCOMPARE(child->role(), QAccessible::Graphic);
+        QCOMPARE(child->parent(), group);
+        QCOMPARE(group->indexOfChild(child), i);
         QVERIFY(!child->state().focusable);
-        const auto* picture = qobject_cast<CardPicture*>(child->object());
-        if (picture->objectName() == QStringLiteral("Image13(0)")) QVERIFY(child->state().invisible);  // played above
-        else QVERIFY(!child->state().invisible);
-        QCOMPARE(child->rect(), picture->isVisible() ? QRect(picture->mapToGlobal(QPoint(0, 0)), picture->size()) : QRect());
+        const int shown = order[static_cast<std::size_t>(i)];
+        const bool played = shown == cardIndex(13, 0);  // played above
+        QCOMPARE(child->state().invisible, played);
+        const QRect cell = cellInWindow(form, cardPlace(shown).row, cardPlace(shown).element);
+        QCOMPARE(child->rect(), played ? QRect() : QRect(form.mapToGlobal(cell.topLeft()), cell.size()));
         names << child->text(QAccessible::Name);
     }
     QCOMPARE(names, expected);
