@@ -171,9 +171,16 @@ public:
         if (WaitForSingleObject(app_.process(), 0) != WAIT_TIMEOUT) problems = "the process has ended";
         else if (!sync()) problems = "the program stopped handling input (marker press on Q never counted)";
         else problems = stateProblems();
+        std::vector<std::string> batch;
+        batch.swap(recent_);
         if (problems.empty()) return true;
         ++failedCheckpoints_;
-        if (failedCheckpoints_ <= kMaxFailLines) report_.note(format("checkpoint after %d events: %s", events, problems.c_str()));
+        if (failedCheckpoints_ <= kMaxFailLines) {
+            std::string told;
+            for (const std::string& event : batch) told += (told.empty() ? "" : ", ") + event;
+            report_.note(format("checkpoint after %d events: %s", events, problems.c_str()));
+            report_.note("  the events since the last checkpoint: " + told);
+        }
         adoptProgramState();
         return false;
     }
@@ -199,13 +206,19 @@ private:
         return b < 6 ? MouseButton::Left : b < 9 ? MouseButton::Right : MouseButton::Middle;
     }
 
+    // The events since the last checkpoint, for a failed one to tell.
+    void log(const std::string& what) { recent_.push_back(what); }
+    static const char* buttonName(MouseButton b) { return b == MouseButton::Left ? "L" : b == MouseButton::Right ? "R" : "M"; }
+
     void pressRow(int row, MouseButton button, std::initializer_list<WORD> modifiers = {}) {
+        log(format("%s row %d", buttonName(button), row));
         ::press(rankButtons_[static_cast<std::size_t>(row - 1)], button, modifiers);
         if (button == MouseButton::Left) model_.play(row);
         if (button == MouseButton::Right) model_.undo(row);
     }
 
     void toggleOnTop(POINT at) {
+        log("L 置顶");
         press(at, MouseButton::Left);
         model_.onTop = !model_.onTop;
     }
@@ -221,24 +234,36 @@ private:
         } else if (k < 62) {
             ++counts_[kReset];
             const MouseButton b = anyButton();
+            log(format("%s reset", buttonName(b)));
             press(reset_, b);
             if (b == MouseButton::Left) model_.reset();
         } else if (k < 65) {
             ++counts_[kCheck];
             const MouseButton b = anyButton();
             if (b == MouseButton::Left) toggleOnTop(check_);
-            else press(check_, b);
+            else {
+                log(format("%s 置顶", buttonName(b)));
+                press(check_, b);
+            }
         } else if (k < 80) {
             ++counts_[kPicture];
-            press(pictures_[static_cast<std::size_t>(pick(static_cast<int>(pictures_.size())))], anyButton());
+            const MouseButton b = anyButton();
+            log(format("%s picture", buttonName(b)));
+            press(pictures_[static_cast<std::size_t>(pick(static_cast<int>(pictures_.size())))], b);
         } else if (k < 88 && !groupBox_.empty()) {
             ++counts_[kGroupBox];
-            press(groupBox_[static_cast<std::size_t>(pick(static_cast<int>(groupBox_.size())))], anyButton());
+            const MouseButton b = anyButton();
+            log(format("%s group box", buttonName(b)));
+            press(groupBox_[static_cast<std::size_t>(pick(static_cast<int>(groupBox_.size())))], b);
         } else if (k < 94 && !background_points_.empty()) {
             ++counts_[kBackground];
-            press(background_points_[static_cast<std::size_t>(pick(static_cast<int>(background_points_.size())))], anyButton());
+            const MouseButton b = anyButton();
+            log(format("%s background", buttonName(b)));
+            press(background_points_[static_cast<std::size_t>(pick(static_cast<int>(background_points_.size())))], b);
         } else {
-            pick(3) ? key(VK_TAB) : key(VK_TAB, {VK_SHIFT});
+            const bool forward = pick(3) != 0;
+            log(forward ? "Tab" : "Shift+Tab");
+            forward ? key(VK_TAB) : key(VK_TAB, {VK_SHIFT});
             ++tabs_;
         }
     }
@@ -248,6 +273,7 @@ private:
         GUITHREADINFO info{};
         info.cbSize = sizeof(info);
         const int focus = GetGUIThreadInfo(app_.guiThread(), &info) && info.hwndFocus ? GetDlgCtrlID(info.hwndFocus) : 0;
+        log(format("Space on id %d", focus));
         key(VK_SPACE);
         ++spaces_;
         if (focus >= IDC_FIRST_ROW_BUTTON && focus <= IDC_LAST_ROW_BUTTON) model_.play(focus - IDC_ROW_BUTTON_BASE);
@@ -332,6 +358,7 @@ private:
     POINT reset_{}, check_{};
     std::array<int, 6> counts_{};
     int tabs_ = 0, spaces_ = 0, checkpoints_ = 0, failedCheckpoints_ = 0;
+    std::vector<std::string> recent_;
 
 public:
     int tabs() const { return tabs_; }
