@@ -12,6 +12,8 @@
 #include "report.h"
 #include "screen.h"
 
+#include "figures.h"
+
 #include "board.h"
 #include "control_ids.h"
 #include "layout.h"
@@ -27,6 +29,8 @@
 #include <functional>
 #include <string>
 #include <vector>
+
+using namespace figures;  // medians, ratios and verdicts, as both drivers make them
 
 namespace {
 
@@ -53,38 +57,13 @@ double now() {
     return 1000.0 * static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-double median(std::vector<double> v) {
-    if (v.empty()) return NAN;
-    std::sort(v.begin(), v.end());
-    const std::size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
 
-double percentile(std::vector<double> v, double p) {
-    if (v.empty()) return NAN;
-    std::sort(v.begin(), v.end());
-    const auto rank = static_cast<std::size_t>(std::ceil(p / 100.0 * static_cast<double>(v.size())));
-    return v[std::min(v.size(), std::max<std::size_t>(rank, 1)) - 1];
-}
 
-// The largest figure; NAN when there is none or any could not be read.
-double worst(const std::vector<double>& v) {
-    double most = v.empty() ? NAN : v[0];
-    for (double x : v) most = std::isnan(x) || std::isnan(most) ? NAN : std::max(most, x);
-    return most;
-}
 
-double least(const std::vector<double>& v) { return v.empty() ? NAN : *std::min_element(v.begin(), v.end()); }
 
 // A figure's median with its sample count: "253 ms (n=40)".
 std::string medianMs(const std::vector<double>& v) { return format("%.0f ms (n=%zu)", median(v), v.size()); }
 
-// a[i] / b[i] for rounds measured side by side.
-std::vector<double> ratios(const std::vector<double>& a, const std::vector<double>& b) {
-    std::vector<double> r;
-    for (std::size_t i = 0; i < a.size() && i < b.size(); ++i) r.push_back(a[i] / b[i]);
-    return r;
-}
 
 RECT cellRect(int row, int element) {
     for (const auto& cell : pellora::pictureTable())
@@ -493,27 +472,6 @@ public:
             WIN32_FILE_ATTRIBUTE_DATA data{};
             return GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) ? static_cast<double>(data.nFileSizeLow) / 1024 : NAN;
         };
-        auto met = [](bool ok) { return ok ? "met" : "MISSED"; };
-        // Against a floor: the median of the round-by-round ratios, judged
-        // only when the middle half of them is on one side of the target.
-        // Otherwise other work on the machine decided the figure.
-        auto judge = [&met](const std::vector<double>& a, const std::vector<double>& b, double target) {
-            const std::vector<double> r = ratios(a, b);
-            const double low = percentile(r, 25), high = percentile(r, 75);
-            const char* verdict = high <= target ? met(true) : low > target ? met(false) : "UNCLEAR, too noisy";
-            return format("%s (rounds %.2f-%.2f; ratio of medians %.2f)", verdict, low, high, median(a) / median(b));
-        };
-        auto pairRatio = [](const std::vector<double>& a, const std::vector<double>& b) {
-            return format("%.2f", median(ratios(a, b)));
-        };
-        auto pairs = [](const std::vector<double>& a, const std::vector<double>& b) {
-            const std::vector<double> r = ratios(a, b);
-            return format("%.2f (rounds %.2f-%.2f)", median(r), percentile(r, 25), percentile(r, 75));
-        };
-        auto middle = [](const std::vector<double>& a, const std::vector<double>& b) {
-            const std::vector<double> r = ratios(a, b);
-            return format("(rounds %.2f-%.2f)", percentile(r, 25), percentile(r, 75));
-        };
         const Figures& pellora = figures_[0];
         const Figures& controls = of(Kind::ControlsFloor);
         const Figures& bare = of(Kind::BareFloor);
@@ -585,15 +543,8 @@ public:
         if (baseline) row("  size of the baseline", format("%.0f KB", fileKb(program(Kind::Pellora, 1).exe)), "", "");
         row("  size of the bare floor", format("%.0f KB", floorSize), "", "");
 
-        // The lines scripts/bench gathers from both platforms.
-        std::printf("\nsummary: start-up / floor %s\n", pairs(pellora.start, controls.start).c_str());
-        if (baseline) {
-            std::printf("summary: baseline start-up / floor %s\n", pairs(baseline->start, controls.start).c_str());
-            std::printf("summary: start-up / baseline %s\n", pairs(pellora.start, baseline->start).c_str());
-        }
-        std::printf("summary: peak memory / floor %s\n", pairs(pellora.memory, controls.memory).c_str());
-        std::printf("summary: click to paint p50 / p99 %.1f / %.1f ms\n", clickMedian, clickP99);
-        std::fflush(stdout);
+        figures::printSummary(pellora.start, controls.start, baseline ? &baseline->start : nullptr, pellora.memory,
+                              controls.memory, clickMedian, clickP99);
     }
 
     const std::string& error() const { return error_; }

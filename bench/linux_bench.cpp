@@ -12,6 +12,8 @@
 // window is read back (XGetImage) after each. So the figure is the moment the
 // last piece of the window reached the screen, and looking costs the
 // measured program nothing while it draws.
+#include "figures.h"
+
 #include "board.h"
 #include "card_png.h"
 #include "layout.h"
@@ -46,6 +48,8 @@
 
 extern char** environ;
 
+using namespace figures;  // medians, ratios and verdicts, as both drivers make them
+
 namespace {
 
 constexpr int kDpi = 96;            // no scale factor: Qt lays out at 96 dpi
@@ -75,29 +79,10 @@ std::string format(const char* pattern, ...) {
     return text;
 }
 
-double median(std::vector<double> v) {
-    if (v.empty()) return NAN;
-    std::sort(v.begin(), v.end());
-    const std::size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
 
-double percentile(std::vector<double> v, double p) {
-    if (v.empty()) return NAN;
-    std::sort(v.begin(), v.end());
-    const auto rank = static_cast<std::size_t>(std::ceil(p / 100.0 * static_cast<double>(v.size())));
-    return v[std::min(v.size(), std::max<std::size_t>(rank, 1)) - 1];
-}
 
-double least(const std::vector<double>& v) { return v.empty() ? NAN : *std::min_element(v.begin(), v.end()); }
 
-double worst(const std::vector<double>& v) { return v.empty() ? NAN : *std::max_element(v.begin(), v.end()); }
 
-std::vector<double> ratios(const std::vector<double>& a, const std::vector<double>& b) {
-    std::vector<double> r;
-    for (std::size_t i = 0; i < a.size() && i < b.size(); ++i) r.push_back(a[i] / b[i]);
-    return r;
-}
 
 struct Rgb {
     int r, g, b;
@@ -583,24 +568,6 @@ public:
     }
 
     void table() const {
-        auto met = [](bool ok) { return ok ? "met" : "MISSED"; };
-        auto judge = [&met](const std::vector<double>& a, const std::vector<double>& b, double target) {
-            const std::vector<double> r = ratios(a, b);
-            const double low = percentile(r, 25), high = percentile(r, 75);
-            const char* verdict = high <= target ? met(true) : low > target ? met(false) : "UNCLEAR, too noisy";
-            return format("%s (rounds %.2f-%.2f; ratio of medians %.2f)", verdict, low, high, median(a) / median(b));
-        };
-        auto pairRatio = [](const std::vector<double>& a, const std::vector<double>& b) {
-            return format("%.2f", median(ratios(a, b)));
-        };
-        auto pairs = [](const std::vector<double>& a, const std::vector<double>& b) {
-            const std::vector<double> r = ratios(a, b);
-            return format("%.2f (rounds %.2f-%.2f)", median(r), percentile(r, 25), percentile(r, 75));
-        };
-        auto middle = [](const std::vector<double>& a, const std::vector<double>& b) {
-            const std::vector<double> r = ratios(a, b);
-            return format("(rounds %.2f-%.2f)", percentile(r, 25), percentile(r, 75));
-        };
         auto row = [](const char* figure, const std::string& value, const char* target, const std::string& verdict) {
             std::printf("%-36s %-22s %-10s %s\n", figure, value.c_str(), target, verdict.c_str());
         };
@@ -655,14 +622,8 @@ public:
         if (baseline) row("  baseline (max)", format("%.1f ms", worst(baseline->idle)), "", "");
         row("  controls floor (max)", format("%.1f ms", worst(floor.idle)), "", "");
 
-        std::printf("\nsummary: start-up / floor %s\n", pairs(pellora.start, floor.start).c_str());
-        if (baseline) {
-            std::printf("summary: baseline start-up / floor %s\n", pairs(baseline->start, floor.start).c_str());
-            std::printf("summary: start-up / baseline %s\n", pairs(pellora.start, baseline->start).c_str());
-        }
-        std::printf("summary: peak memory / floor %s\n", pairs(pellora.memory, floor.memory).c_str());
-        std::printf("summary: click to paint p50 / p99 %.1f / %.1f ms\n", clickMedian, clickP99);
-        std::fflush(stdout);
+        figures::printSummary(pellora.start, floor.start, baseline ? &baseline->start : nullptr, pellora.memory,
+                              floor.memory, clickMedian, clickP99);
     }
 
     const std::string& error() const { return error_; }
