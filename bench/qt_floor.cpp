@@ -39,13 +39,13 @@ QRect pixels(const pellora::Rect& twips) {
 QFont fontOf(pellora::FontRole role) {
     QFont font;
     if (role == pellora::FontRole::Default) return font;
-    const pellora::FontSpec& spec = pellora::fontSpec(role);
-    QStringList families{QString::fromUtf8(spec.face)};
+    const pellora::FontSpec& wanted = pellora::fontSpec(role);
+    QStringList families{QString::fromUtf8(wanted.face)};
     if (role == pellora::FontRole::Rank) families << QStringLiteral("Liberation Sans");
     else families << QStringLiteral("SimSun") << QStringLiteral("WenQuanYi Zen Hei") << QStringLiteral("Noto Sans CJK SC");
     font.setFamilies(families);
-    font.setPointSizeF(spec.decipoints / 10.0);
-    font.setWeight(static_cast<QFont::Weight>(spec.weight));
+    font.setPointSizeF(wanted.decipoints / 10.0);
+    font.setWeight(static_cast<QFont::Weight>(wanted.weight));
     return font;
 }
 
