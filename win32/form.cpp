@@ -63,7 +63,7 @@ Form::Form(HINSTANCE instance, CardArt& art)
 
 Form::~Form() { destroyWindow(); }
 
-bool Form::registerClasses(HINSTANCE instance) {
+bool Form::registerClasses(HINSTANCE instance, Text& error) {
     // The form's class carries the icons for the screen's dpi, which the
     // window shows from its first paint on. Setting them on the window
     // instead (WM_SETICON) costs more under Wine: it turns each one into the
@@ -72,8 +72,15 @@ bool Form::registerClasses(HINSTANCE instance) {
     const int dpi = screenDpi();
     HICON big = loadIconForSize(instance, IDI_PELLORA, systemMetricForDpi(SM_CXICON, dpi));
     HICON small = loadIconForSize(instance, IDI_PELLORA, systemMetricForDpi(SM_CXSMICON, dpi));
-    return big && small && registerClass(instance, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), big, small) &&
-           CardPictures::registerClass(instance, nullptr);
+    if (!big || !small) {
+        error = Text(L"无法载入窗口图标（图标组 ") << IDI_PELLORA << L"，错误 " << lastError() << L"）";
+        return false;
+    }
+    if (registerClass(instance, reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1), big, small) &&
+        CardPictures::registerClass(instance, nullptr))
+        return true;
+    error = Text(L"无法注册窗口类（错误 ") << lastError() << L"）";
+    return false;
 }
 
 HFONT Form::Fonts::of(FontRole role) const {

@@ -27,8 +27,8 @@ public:
     ~Form();
 
     // Both window classes: the form's, with the program's icons, and its
-    // pictures'.
-    static bool registerClasses(HINSTANCE instance);
+    // pictures'. On failure `error` says what failed.
+    static bool registerClasses(HINSTANCE instance, Text& error);
 
     // Builds the window and all its controls, still hidden. On failure nothing
     // is left on the screen and error() names what failed.

@@ -40,8 +40,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     // Visual styles (with the manifest) must be on before any control exists.
     InitCommonControls();
 
-    if (!pellora::Form::registerClasses(instance))
-        return reportStartFailure(pellora::Text(L"无法注册窗口类（错误 ") << GetLastError() << L"）");
+    pellora::Text error;
+    if (!pellora::Form::registerClasses(instance, error)) return reportStartFailure(error);
 
     pellora::CardArt art;
     pellora::Form form(instance, art);
