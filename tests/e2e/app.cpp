@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -58,6 +59,32 @@ bool waitUntil(DWORD timeoutMs, const std::function<bool()>& done) {
         if (GetTickCount64() >= deadline) return false;
         Sleep(10);
     }
+}
+
+Deadline::Deadline(const Report& report, const PelloraApp& app, std::string name, DWORD timeoutMs)
+    : report_(report), process_(app.process()), name_(std::move(name)), timeoutMs_(timeoutMs),
+      over_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+    if (over_) watcher_ = CreateThread(nullptr, 0, watch, this, 0, nullptr);
+}
+
+Deadline::~Deadline() {
+    if (watcher_) {
+        SetEvent(over_);
+        WaitForSingleObject(watcher_, INFINITE);  // it returns at once once told
+        CloseHandle(watcher_);
+    }
+    if (over_) CloseHandle(over_);
+}
+
+DWORD WINAPI Deadline::watch(void* self) {
+    auto* deadline = static_cast<Deadline*>(self);
+    if (WaitForSingleObject(deadline->over_, deadline->timeoutMs_) != WAIT_TIMEOUT) return 0;
+    deadline->report_.abandon(deadline->name_, format("no answer from Pellora within %lu s; Pellora is ended and the driver stops here",
+                                                      static_cast<unsigned long>(deadline->timeoutMs_ / 1000)));
+    // Pellora first: the run script waits for every Wine process to end.
+    TerminateProcess(deadline->process_, 3);
+    TerminateProcess(GetCurrentProcess(), 3);
+    return 0;
 }
 
 RECT windowRect(HWND hwnd) {

@@ -76,6 +76,30 @@ private:
 
 constexpr DWORD kInsideTimeoutMs = 20000;
 
+class Report;
+
+// Bounds a stretch of calls that wait on Pellora with no timeout of their
+// own, such as a screen reader's COM calls: if the stretch is not over within
+// `timeoutMs`, it fails by `name`, Pellora is ended and the driver exits with
+// its tally, instead of waiting for ever.
+class Deadline {
+public:
+    Deadline(const Report& report, const PelloraApp& app, std::string name, DWORD timeoutMs);
+    ~Deadline();
+    Deadline(const Deadline&) = delete;
+    Deadline& operator=(const Deadline&) = delete;
+
+private:
+    static DWORD WINAPI watch(void* self);
+
+    const Report& report_;
+    HANDLE process_;
+    std::string name_;
+    DWORD timeoutMs_;
+    HANDLE over_;
+    HANDLE watcher_ = nullptr;
+};
+
 // How many cards of `row` the window shows played: the row's cells that show
 // only the window's background. -1 if the screen cannot be read.
 int shownPlayed(HWND form, int row, int dpi);

@@ -79,6 +79,7 @@ std::vector<std::string> expectedCardNames() {
 // 54 pictures' names, roles, states and places, each button's name and
 // description and help.
 std::string accessibleProblems(Tester& t, PelloraApp& app) {
+    const Deadline bound(t.report(), app, "screen reader: reading Pellora's accessible objects", kScreenReaderTimeoutMs);
     std::string problems;
     auto add = [&](const std::string& p) {
         if (problems.size() < 600) problems += (problems.empty() ? "" : "; ") + p;
@@ -188,7 +189,9 @@ std::wstring loadedFrom(const PelloraApp& app, const wchar_t* dll) {
 
 // Where the rules of MSAA meet the pictures: hit tests beside the window,
 // arrows between the cards, directions and members that do not exist.
-std::string ruleProblems(HWND pictures) {
+std::string ruleProblems(const Report& report, const PelloraApp& app) {
+    const Deadline bound(report, app, "screen reader: asking the pictures' object by the rules of MSAA", kScreenReaderTimeoutMs);
+    HWND pictures = app.control(IDC_PICTURES);
     IAccessible* cards = nullptr;
     if (FAILED(AccessibleObjectFromWindow(pictures, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
                                           reinterpret_cast<void**>(&cards))) || !cards)
@@ -287,7 +290,7 @@ void checkAccessibility(Tester& t, Report& report, PelloraApp& app) {
     if (hook) UnhookWinEvent(hook);
     PictureEvents::current = nullptr;
 
-    problems = ruleProblems(app.control(IDC_PICTURES));
+    problems = ruleProblems(report, app);
     report.check(problems.empty(), "screen reader: hit tests beside the window find nothing, arrows go to the card beside, "
                                    "unknown directions and members are refused", problems);
 }

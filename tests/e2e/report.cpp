@@ -29,6 +29,11 @@ void Report::summary() const {
     std::fflush(stdout);
 }
 
+void Report::abandon(const std::string& name, const std::string& detail) const {
+    std::printf("FAIL %s: %s\ne2e: %d passed, %d failed, %d skipped\n", name.c_str(), detail.c_str(), passed_, failed_ + 1, skipped_);
+    std::fflush(stdout);
+}
+
 std::string format(const char* pattern, ...) {
     va_list args;
     va_start(args, pattern);

@@ -15,6 +15,10 @@ public:
     int skipped() const { return skipped_; }
     // "e2e: N passed, N failed, N skipped"
     void summary() const;
+    // For a run that cannot go on: prints "FAIL name: detail" and the tally
+    // with it counted, without touching the counts (another thread may be
+    // in the middle of a check).
+    void abandon(const std::string& name, const std::string& detail) const;
 
 private:
     int passed_ = 0;

@@ -42,6 +42,7 @@ public:
 
     Model& model() { return model_; }
     int dpi() const { return dpi_; }
+    const Report& report() const { return report_; }
 
     POINT clientOrigin() const;
     POINT buttonCentre(int id) const;
