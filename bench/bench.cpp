@@ -483,22 +483,12 @@ public:
         const bool cpuTimesWork = !std::isnan(idle) && !std::isnan(worst(pellora.startCpu)) && least(pellora.startCpu) > 0;
         auto cpu = [](double ms) { return std::isnan(ms) ? std::string("not measurable") : format("%.1f ms", ms); };
 
-        std::printf("\n%-36s %-22s %-10s %s\n", "figure", "value", "target", "ratio / met");
-        auto row = [](const char* figure, const std::string& value, const char* target, const std::string& verdict) {
-            std::printf("%-36s %-22s %-10s %s\n", figure, value.c_str(), target, verdict.c_str());
-        };
+        tableHeading();
         row("start-up, Pellora (median)", medianMs(pellora.start), "", "");
         if (baseline) row("start-up, baseline (median)", medianMs(baseline->start), "", "");
         row("start-up, controls floor (median)", medianMs(controls.start), "", "");
         row("start-up, bare floor (median)", medianMs(bare.start), "", "");
-        row("start-up / controls floor", pairRatio(pellora.start, controls.start), "<= 1.05",
-            judge(pellora.start, controls.start, 1.05));
-        if (baseline) {
-            row("  baseline / controls floor", pairRatio(baseline->start, controls.start), "",
-                middle(baseline->start, controls.start));
-            row("  Pellora / baseline", pairRatio(pellora.start, baseline->start), "",
-                middle(pellora.start, baseline->start));
-        }
+        floorRatioRows("start-up / controls floor", pellora.start, controls.start, baseline ? &baseline->start : nullptr, true);
         row("  start-up / bare floor", format("%.2f", median(pellora.start) / median(bare.start)), "",
             format("controls floor / bare floor %.2f", median(controls.start) / median(bare.start)));
         // Other work on the machine only ever adds time: the fastest round is
@@ -510,27 +500,14 @@ public:
         if (baseline)
             row("  fastest round: baseline", format("%.0f ms", least(baseline->start)), "",
                 format("%.2f", least(baseline->start) / fastestControls));
-        row("click to paint, median", format("%.1f ms (n=%zu)", clickMedian, pellora.clicks.size()), "<= 5 ms",
-            format("%.2f %s", clickMedian / 5, met(clickMedian <= 5)));
-        row("click to paint, p99", format("%.1f ms", clickP99), "<= 16 ms", format("%.2f %s", clickP99 / 16, met(clickP99 <= 16)));
-        std::vector<double> lefts, rights;
-        for (std::size_t i = 0; i < pellora.clicks.size(); ++i) (i % 2 ? rights : lefts).push_back(pellora.clicks[i]);
-        row("  left click (play) / right press (undo)", format("%.1f / %.1f ms", median(lefts), median(rights)), "", "medians");
-        if (baseline)
-            row("  baseline median / p99", format("%.1f / %.1f ms", median(baseline->clicks), percentile(baseline->clicks, 99)),
-                "", "");
-        row("  bare floor median / p99", format("%.1f / %.1f ms", median(bare.clicks), percentile(bare.clicks, 99)), "",
-            format("Pellora/floor %.2f", clickMedian / median(bare.clicks)));
+        clickRows(pellora.clicks, baseline ? &baseline->clicks : nullptr, "  bare floor median / p99", bare.clicks);
         row("  one look at the screen (median)", format("%.2f ms", median(grabCost_)), "", "resolution of the click figures");
         row("peak working set, Pellora", format("%.0f KB", median(pellora.memory) / 1024), "", "");
         if (baseline) row("peak working set, baseline", format("%.0f KB", median(baseline->memory) / 1024), "", "");
         row("peak working set, controls floor", format("%.0f KB", median(controls.memory) / 1024), "", "");
         row("peak working set, bare floor", format("%.0f KB", median(bare.memory) / 1024), "", "");
-        row("peak working set / controls floor", pairRatio(pellora.memory, controls.memory), "<= 1.05",
-            judge(pellora.memory, controls.memory, 1.05));
-        if (baseline)
-            row("  baseline / controls floor", pairRatio(baseline->memory, controls.memory), "",
-                middle(baseline->memory, controls.memory));
+        floorRatioRows("peak working set / controls floor", pellora.memory, controls.memory,
+                       baseline ? &baseline->memory : nullptr, false);
         row("  peak working set / bare floor", format("%.2f", median(pellora.memory) / median(bare.memory)), "",
             format("controls floor / bare floor %.2f", median(controls.memory) / median(bare.memory)));
         row("idle CPU over 10 s, Pellora (max)", cpuTimesWork ? cpu(idle) : cpu(NAN), "0",

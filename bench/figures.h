@@ -75,6 +75,42 @@ inline std::string judge(const std::vector<double>& a, const std::vector<double>
     return verdict + text(" (rounds %.2f-%.2f; ratio of medians %.2f)", low, high, median(a) / median(b));
 }
 
+// One line of the figures table, and its heading.
+inline void row(const char* figure, const std::string& value, const char* target, const std::string& verdict) {
+    std::printf("%-36s %-22s %-10s %s\n", figure, value.c_str(), target, verdict.c_str());
+}
+
+inline void tableHeading() { std::printf("\n%-36s %-22s %-10s %s\n", "figure", "value", "target", "ratio / met"); }
+
+// `figure` (Pellora's round-by-round ratio to the controls floor) judged
+// against 1.05, then the baseline's ratio to the floor and, if
+// `pelloraToBaseline`, Pellora's to the baseline.
+inline void floorRatioRows(const char* figure, const std::vector<double>& pellora, const std::vector<double>& floor,
+                           const std::vector<double>* baseline, bool pelloraToBaseline) {
+    row(figure, pairRatio(pellora, floor), "<= 1.05", judge(pellora, floor, 1.05));
+    if (!baseline) return;
+    row("  baseline / controls floor", pairRatio(*baseline, floor), "", middle(*baseline, floor));
+    if (pelloraToBaseline) row("  Pellora / baseline", pairRatio(pellora, *baseline), "", middle(pellora, *baseline));
+}
+
+// Click to paint: Pellora's median and p99 against the targets, its left
+// clicks and right presses apart (they alternate), then the baseline's and
+// the floor named `floorFigure`.
+inline void clickRows(const std::vector<double>& clicks, const std::vector<double>* baseline, const char* floorFigure,
+                      const std::vector<double>& floorClicks) {
+    const double clickMedian = median(clicks), clickP99 = percentile(clicks, 99);
+    char n[64];
+    std::snprintf(n, sizeof(n), "%.1f ms (n=%zu)", clickMedian, clicks.size());
+    row("click to paint, median", n, "<= 5 ms", text("%.2f ", clickMedian / 5) + met(clickMedian <= 5));
+    row("click to paint, p99", text("%.1f ms", clickP99), "<= 16 ms", text("%.2f ", clickP99 / 16) + met(clickP99 <= 16));
+    std::vector<double> lefts, rights;
+    for (std::size_t i = 0; i < clicks.size(); ++i) (i % 2 ? rights : lefts).push_back(clicks[i]);
+    row("  left click (play) / right press (undo)", text("%.1f / %.1f ms", median(lefts), median(rights)), "", "medians");
+    if (baseline) row("  baseline median / p99", text("%.1f / %.1f ms", median(*baseline), percentile(*baseline, 99)), "", "");
+    row(floorFigure, text("%.1f / %.1f ms", median(floorClicks), percentile(floorClicks, 99)), "",
+        text("Pellora/floor %.2f", clickMedian / median(floorClicks)));
+}
+
 // The lines scripts/bench gathers from both platforms. `baselineStart` may be
 // null: no baseline was measured.
 inline void printSummary(const std::vector<double>& start, const std::vector<double>& floorStart,

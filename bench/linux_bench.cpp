@@ -568,29 +568,19 @@ public:
     }
 
     void table() const {
-        auto row = [](const char* figure, const std::string& value, const char* target, const std::string& verdict) {
-            std::printf("%-36s %-22s %-10s %s\n", figure, value.c_str(), target, verdict.c_str());
-        };
         const Figures& pellora = figures_[0];
         const Figures& floor = figures_[1];
         const Figures* baseline = programs_.size() > 2 ? &figures_[2] : nullptr;
         const double clickMedian = median(pellora.clicks), clickP99 = percentile(pellora.clicks, 99);
 
-        std::printf("\n%-36s %-22s %-10s %s\n", "figure", "value", "target", "ratio / met");
+        tableHeading();
         row("start-up, Pellora (median)", format("%.1f ms (n=%zu)", median(pellora.start), pellora.start.size()), "", "");
         if (baseline)
             row("start-up, baseline (median)", format("%.1f ms (n=%zu)", median(baseline->start), baseline->start.size()),
                 "", "");
         row("start-up, controls floor (median)", format("%.1f ms (n=%zu)", median(floor.start), floor.start.size()), "",
             "");
-        row("start-up / controls floor", pairRatio(pellora.start, floor.start), "<= 1.05",
-            judge(pellora.start, floor.start, 1.05));
-        if (baseline) {
-            row("  baseline / controls floor", pairRatio(baseline->start, floor.start), "",
-                middle(baseline->start, floor.start));
-            row("  Pellora / baseline", pairRatio(pellora.start, baseline->start), "",
-                middle(pellora.start, baseline->start));
-        }
+        floorRatioRows("start-up / controls floor", pellora.start, floor.start, baseline ? &baseline->start : nullptr, true);
         row("  fastest round: Pellora / floor", format("%.1f / %.1f ms", least(pellora.start), least(floor.start)), "",
             format("%.2f", least(pellora.start) / least(floor.start)));
         row("start-up CPU, Pellora (median)", format("%.1f ms", median(pellora.cpu)), "", "");
@@ -598,25 +588,12 @@ public:
         row("start-up CPU, controls floor (median)", format("%.1f ms", median(floor.cpu)), "", "");
         row("  start-up CPU / controls floor", pairRatio(pellora.cpu, floor.cpu), "",
             middle(pellora.cpu, floor.cpu));
-        row("click to paint, median", format("%.1f ms (n=%zu)", clickMedian, pellora.clicks.size()), "<= 5 ms",
-            format("%.2f %s", clickMedian / 5, met(clickMedian <= 5)));
-        row("click to paint, p99", format("%.1f ms", clickP99), "<= 16 ms", format("%.2f %s", clickP99 / 16, met(clickP99 <= 16)));
-        std::vector<double> lefts, rights;
-        for (std::size_t i = 0; i < pellora.clicks.size(); ++i) (i % 2 ? rights : lefts).push_back(pellora.clicks[i]);
-        row("  left click (play) / right press (undo)", format("%.1f / %.1f ms", median(lefts), median(rights)), "", "medians");
-        if (baseline)
-            row("  baseline median / p99", format("%.1f / %.1f ms", median(baseline->clicks), percentile(baseline->clicks, 99)),
-                "", "");
-        row("  floor median / p99", format("%.1f / %.1f ms", median(floor.clicks), percentile(floor.clicks, 99)), "",
-            format("Pellora/floor %.2f", clickMedian / median(floor.clicks)));
+        clickRows(pellora.clicks, baseline ? &baseline->clicks : nullptr, "  floor median / p99", floor.clicks);
         row("peak memory (VmHWM), Pellora", format("%.0f KB", median(pellora.memory)), "", "");
         if (baseline) row("peak memory, baseline", format("%.0f KB", median(baseline->memory)), "", "");
         row("peak memory, controls floor", format("%.0f KB", median(floor.memory)), "", "");
-        row("peak memory / controls floor", pairRatio(pellora.memory, floor.memory), "<= 1.05",
-            judge(pellora.memory, floor.memory, 1.05));
-        if (baseline)
-            row("  baseline / controls floor", pairRatio(baseline->memory, floor.memory), "",
-                middle(baseline->memory, floor.memory));
+        floorRatioRows("peak memory / controls floor", pellora.memory, floor.memory, baseline ? &baseline->memory : nullptr,
+                       false);
         row("idle CPU over 10 s, Pellora (max)", format("%.1f ms", worst(pellora.idle)), "0",
             met(worst(pellora.idle) < 0.5));
         if (baseline) row("  baseline (max)", format("%.1f ms", worst(baseline->idle)), "", "");
